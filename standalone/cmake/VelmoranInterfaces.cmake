@@ -7,6 +7,8 @@ find_path(VELMORAN_ROSIDL_RUNTIME_CPP_INCLUDE rosidl_runtime_cpp/traits.hpp
   PATH_SUFFIXES rosidl_runtime_cpp REQUIRED)
 find_path(VELMORAN_ROSIDL_RUNTIME_C_INCLUDE rosidl_runtime_c/message_initialization.h
   PATH_SUFFIXES rosidl_runtime_c REQUIRED)
+find_path(VELMORAN_ROSIDL_TYPESUPPORT_INTERFACE_INCLUDE rosidl_typesupport_interface/macros.h
+  PATH_SUFFIXES rosidl_typesupport_interface REQUIRED)
 set(VELMORAN_ROSIDL_OUTPUT "${CMAKE_BINARY_DIR}/rosidl_generated")
 
 # Same rule as rosidl's convert_camel_case_to_lower_case_underscore.
@@ -56,7 +58,8 @@ function(velmoran_generate_interfaces package)
   add_library(${package} INTERFACE)
   target_include_directories(${package} SYSTEM INTERFACE
     "${VELMORAN_ROSIDL_OUTPUT}"
-    "${VELMORAN_ROSIDL_RUNTIME_CPP_INCLUDE}" "${VELMORAN_ROSIDL_RUNTIME_C_INCLUDE}")
+    "${VELMORAN_ROSIDL_RUNTIME_CPP_INCLUDE}" "${VELMORAN_ROSIDL_RUNTIME_C_INCLUDE}"
+    "${VELMORAN_ROSIDL_TYPESUPPORT_INTERFACE_INCLUDE}")
   target_link_libraries(${package} INTERFACE ${dependencies})
   add_dependencies(${package} ${package}__rosidl_generate)
   foreach(dependency IN LISTS dependencies)

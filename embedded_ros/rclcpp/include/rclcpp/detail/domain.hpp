@@ -1,0 +1,120 @@
+#ifndef RCLCPP__DETAIL__DOMAIN_HPP_
+#define RCLCPP__DETAIL__DOMAIN_HPP_
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "rclcpp/detail/message_queue.hpp"
+#include "rclcpp/detail/service_queue.hpp"
+#include "rmw/types.h"
+
+namespace rclcpp
+{
+namespace detail
+{
+
+/// Name, type and QoS of a publisher, subscription, service or client.
+struct EndpointInfo
+{
+  std::string name;
+  std::string type;
+  rmw_qos_profile_t qos{};
+  /// The node that owns the endpoint (its base interface's address; 0 when unknown).
+  uintptr_t node_id = 0;
+  /// Subscriptions only: skip messages from publishers of the same node.
+  bool ignore_local_publications = false;
+};
+
+/// The process's communication graph and the one place where data crosses between entities:
+/// every published message, service request and service response goes through `publish`,
+/// `send_request` and `send_response`. Endpoints match by name and type (topics also by
+/// compatible QoS). A network transport would plug in here.
+class Domain
+{
+public:
+  static Domain & global();
+
+  uint64_t add_publisher(const EndpointInfo & info);
+  void remove_publisher(uint64_t publisher_id);
+  void publish(uint64_t publisher_id, std::shared_ptr<const void> message);
+  size_t matched_subscriptions(uint64_t publisher_id) const;
+
+  /// Replays the history of transient local publishers to a transient local subscription.
+  uint64_t add_subscription(const EndpointInfo & info, std::weak_ptr<MessageQueue> inbox);
+  void remove_subscription(uint64_t subscription_id);
+  size_t matched_publishers(uint64_t subscription_id) const;
+
+  size_t count_publishers(const std::string & topic) const;
+  size_t count_subscriptions(const std::string & topic) const;
+  std::map<std::string, std::vector<std::string>> topic_names_and_types() const;
+  std::map<std::string, std::vector<std::string>> service_names_and_types() const;
+
+  uint64_t add_service(const EndpointInfo & info, std::weak_ptr<ServiceQueue> inbox);
+  void remove_service(uint64_t service_id);
+  uint64_t add_client(const EndpointInfo & info, std::weak_ptr<ServiceQueue> inbox);
+  void remove_client(uint64_t client_id);
+  bool service_is_available(uint64_t client_id) const;
+  /// False when no server is there to take the request.
+  bool send_request(uint64_t client_id, int64_t sequence_number, std::shared_ptr<void> request);
+  /// False when the requesting client is gone.
+  bool send_response(const rmw_request_id_t & request_header, std::shared_ptr<void> response);
+
+  void add_node(const std::string & fully_qualified_name);
+  void remove_node(const std::string & fully_qualified_name);
+  std::vector<std::string> node_names() const;
+
+  /// The current graph version; it changes whenever an endpoint or node comes or goes.
+  uint64_t graph_version() const;
+  /// Blocks until the graph version differs from `seen_version`, `deadline` passes or
+  /// notify_graph_change() is called; returns the version then.
+  uint64_t wait_for_graph_change(
+    uint64_t seen_version, std::chrono::steady_clock::time_point deadline);
+  void notify_graph_change();
+
+  Domain(const Domain &) = delete;
+  Domain & operator=(const Domain &) = delete;
+
+private:
+  Domain() = default;
+  struct Topic;
+  struct Service;
+  struct PublisherRecord;
+  struct SubscriptionRecord;
+
+  void graph_changed_locked();
+  static bool qos_compatible(
+    const rmw_qos_profile_t & publisher, const rmw_qos_profile_t & subscription);
+  void rebuild_topic_subscribers(Topic & topic);
+  void replay_history(const Topic & topic, const SubscriptionRecord & subscription) const;
+  std::shared_ptr<ServiceQueue> find_server_locked(uint64_t client_id) const;
+
+  struct ClientRecord
+  {
+    std::string name;
+    std::string type;
+    std::weak_ptr<ServiceQueue> inbox;
+  };
+
+  mutable std::mutex mutex_;
+  std::condition_variable graph_condition_;
+  uint64_t graph_version_ = 0;
+  uint64_t next_id_ = 1;
+  std::map<std::string, std::shared_ptr<Topic>> topics_;
+  std::map<uint64_t, std::shared_ptr<PublisherRecord>> publishers_;
+  std::map<uint64_t, std::string> subscription_topics_;
+  std::map<std::string, std::shared_ptr<Service>> services_;
+  std::map<uint64_t, std::string> server_names_;
+  std::map<uint64_t, ClientRecord> clients_;
+  std::vector<std::string> nodes_;
+};
+
+}  // namespace detail
+}  // namespace rclcpp
+
+#endif  // RCLCPP__DETAIL__DOMAIN_HPP_

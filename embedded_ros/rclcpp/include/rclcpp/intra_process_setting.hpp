@@ -1,0 +1,12 @@
+#ifndef RCLCPP__INTRA_PROCESS_SETTING_HPP_
+#define RCLCPP__INTRA_PROCESS_SETTING_HPP_
+
+namespace rclcpp
+{
+
+/// Accepted for compatibility; every delivery here is in-process.
+enum class IntraProcessSetting { Enable, Disable, NodeDefault };
+
+}  // namespace rclcpp
+
+#endif  // RCLCPP__INTRA_PROCESS_SETTING_HPP_

@@ -1,0 +1,77 @@
+#ifndef RCLCPP__UTILITIES_HPP_
+#define RCLCPP__UTILITIES_HPP_
+
+#include <chrono>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "rclcpp/context.hpp"
+#include "rclcpp/init_options.hpp"
+
+namespace rclcpp
+{
+
+/// Which signals rclcpp::init installs handlers for; the handlers shut the contexts down.
+enum class SignalHandlerOptions { All, SigInt, SigTerm, None };
+
+/// Initialises the global default context and installs the signal handlers.
+/// Throws rclcpp::exceptions::RCLInvalidROSArgsError for malformed ROS arguments.
+void init(
+  int argc, char const * const argv[], const InitOptions & init_options = InitOptions(),
+  SignalHandlerOptions signal_handler_options = SignalHandlerOptions::All);
+
+bool install_signal_handlers(
+  SignalHandlerOptions signal_handler_options = SignalHandlerOptions::All);
+bool signal_handlers_installed();
+SignalHandlerOptions get_current_signal_handler_options();
+bool uninstall_signal_handlers();
+
+std::vector<std::string> init_and_remove_ros_arguments(
+  int argc, char const * const argv[], const InitOptions & init_options = InitOptions());
+std::vector<std::string> remove_ros_arguments(int argc, char const * const argv[]);
+
+bool ok(rclcpp::Context::SharedPtr context = nullptr);
+
+/// Shuts the context (default: the global one) down; for the global context it also removes
+/// the signal handlers.
+bool shutdown(
+  rclcpp::Context::SharedPtr context = nullptr,
+  const std::string & reason = "user called rclcpp::shutdown()");
+
+void on_shutdown(std::function<void()> callback, rclcpp::Context::SharedPtr context = nullptr);
+
+bool sleep_for(
+  const std::chrono::nanoseconds & nanoseconds, rclcpp::Context::SharedPtr context = nullptr);
+
+template <typename T>
+bool add_will_overflow(const T x, const T y)
+{
+  return (y > 0) && (x > (std::numeric_limits<T>::max() - y));
+}
+
+template <typename T>
+bool add_will_underflow(const T x, const T y)
+{
+  return (y < 0) && (x < (std::numeric_limits<T>::min() - y));
+}
+
+template <typename T>
+bool sub_will_overflow(const T x, const T y)
+{
+  return (y < 0) && (x > (std::numeric_limits<T>::max() + y));
+}
+
+template <typename T>
+bool sub_will_underflow(const T x, const T y)
+{
+  return (y > 0) && (x < (std::numeric_limits<T>::min() + y));
+}
+
+const char * get_c_string(const char * string_in);
+const char * get_c_string(const std::string & string_in);
+
+}  // namespace rclcpp
+
+#endif  // RCLCPP__UTILITIES_HPP_

@@ -1,0 +1,9 @@
+#ifndef RCUTILS__TYPES__RCUTILS_RET_H_
+#define RCUTILS__TYPES__RCUTILS_RET_H_
+
+typedef int rcutils_ret_t;
+#define RCUTILS_RET_OK 0
+#define RCUTILS_RET_ERROR 2
+#define RCUTILS_RET_INVALID_ARGUMENT 11
+
+#endif  // RCUTILS__TYPES__RCUTILS_RET_H_

@@ -1,0 +1,44 @@
+#ifndef RMW__QOS_PROFILES_H_
+#define RMW__QOS_PROFILES_H_
+
+#include "rmw/types.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define RMW_EMBEDDED_QOS_PROFILE(HISTORY, DEPTH, RELIABILITY, DURABILITY)                        \
+  {                                                                                              \
+    HISTORY, DEPTH, RELIABILITY, DURABILITY, RMW_DURATION_UNSPECIFIED, RMW_DURATION_UNSPECIFIED, \
+      RMW_QOS_POLICY_LIVELINESS_SYSTEM_DEFAULT, RMW_DURATION_UNSPECIFIED, false                  \
+  }
+
+static const rmw_qos_profile_t rmw_qos_profile_sensor_data = RMW_EMBEDDED_QOS_PROFILE(
+  RMW_QOS_POLICY_HISTORY_KEEP_LAST, 5, RMW_QOS_POLICY_RELIABILITY_BEST_EFFORT,
+  RMW_QOS_POLICY_DURABILITY_VOLATILE);
+
+static const rmw_qos_profile_t rmw_qos_profile_parameters = RMW_EMBEDDED_QOS_PROFILE(
+  RMW_QOS_POLICY_HISTORY_KEEP_LAST, 1000, RMW_QOS_POLICY_RELIABILITY_RELIABLE,
+  RMW_QOS_POLICY_DURABILITY_VOLATILE);
+
+static const rmw_qos_profile_t rmw_qos_profile_default = RMW_EMBEDDED_QOS_PROFILE(
+  RMW_QOS_POLICY_HISTORY_KEEP_LAST, 10, RMW_QOS_POLICY_RELIABILITY_RELIABLE,
+  RMW_QOS_POLICY_DURABILITY_VOLATILE);
+
+static const rmw_qos_profile_t rmw_qos_profile_services_default = RMW_EMBEDDED_QOS_PROFILE(
+  RMW_QOS_POLICY_HISTORY_KEEP_LAST, 10, RMW_QOS_POLICY_RELIABILITY_RELIABLE,
+  RMW_QOS_POLICY_DURABILITY_VOLATILE);
+
+static const rmw_qos_profile_t rmw_qos_profile_parameter_events = RMW_EMBEDDED_QOS_PROFILE(
+  RMW_QOS_POLICY_HISTORY_KEEP_LAST, 1000, RMW_QOS_POLICY_RELIABILITY_RELIABLE,
+  RMW_QOS_POLICY_DURABILITY_VOLATILE);
+
+static const rmw_qos_profile_t rmw_qos_profile_system_default = RMW_EMBEDDED_QOS_PROFILE(
+  RMW_QOS_POLICY_HISTORY_SYSTEM_DEFAULT, RMW_QOS_POLICY_DEPTH_SYSTEM_DEFAULT,
+  RMW_QOS_POLICY_RELIABILITY_SYSTEM_DEFAULT, RMW_QOS_POLICY_DURABILITY_SYSTEM_DEFAULT);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif  // RMW__QOS_PROFILES_H_

@@ -1,0 +1,470 @@
+#include "rclcpp/detail/domain.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <utility>
+
+namespace rclcpp
+{
+namespace detail
+{
+
+struct Domain::PublisherRecord
+{
+  EndpointInfo info;
+  std::string topic;
+  /// The newest messages, kept only for transient local durability.
+  std::deque<std::shared_ptr<const void>> history;
+};
+
+struct Domain::SubscriptionRecord
+{
+  uint64_t id;
+  EndpointInfo info;
+  std::weak_ptr<MessageQueue> inbox;
+};
+
+struct Domain::Topic
+{
+  std::map<uint64_t, std::shared_ptr<PublisherRecord>> publishers;
+  std::map<uint64_t, SubscriptionRecord> subscriptions;
+  /// Copy-on-write list of subscriptions, so publishing needs the lock only to copy a pointer.
+  std::shared_ptr<const std::vector<SubscriptionRecord>> subscribers =
+    std::make_shared<const std::vector<SubscriptionRecord>>();
+};
+
+struct Domain::Service
+{
+  struct Server
+  {
+    uint64_t id;
+    std::string type;
+    std::weak_ptr<ServiceQueue> inbox;
+  };
+  std::vector<Server> servers;
+};
+
+namespace
+{
+
+bool is_transient_local(const rmw_qos_profile_t & qos)
+{
+  return qos.durability == RMW_QOS_POLICY_DURABILITY_TRANSIENT_LOCAL;
+}
+
+void encode_client_id(uint64_t client_id, rmw_request_id_t & header)
+{
+  std::memset(header.writer_guid, 0, sizeof(header.writer_guid));
+  std::memcpy(header.writer_guid, &client_id, sizeof(client_id));
+}
+
+uint64_t decode_client_id(const rmw_request_id_t & header)
+{
+  uint64_t client_id = 0;
+  std::memcpy(&client_id, header.writer_guid, sizeof(client_id));
+  return client_id;
+}
+
+bool delivers_to(const EndpointInfo & publisher, const EndpointInfo & subscription)
+{
+  if (publisher.type != subscription.type) {
+    return false;
+  }
+  return !(
+    subscription.ignore_local_publications && subscription.node_id != 0 &&
+    subscription.node_id == publisher.node_id);
+}
+
+}  // namespace
+
+Domain & Domain::global()
+{
+  static Domain domain;
+  return domain;
+}
+
+bool Domain::qos_compatible(
+  const rmw_qos_profile_t & publisher, const rmw_qos_profile_t & subscription)
+{
+  const bool best_effort_publisher =
+    publisher.reliability == RMW_QOS_POLICY_RELIABILITY_BEST_EFFORT;
+  const bool reliable_subscription =
+    subscription.reliability == RMW_QOS_POLICY_RELIABILITY_RELIABLE;
+  if (best_effort_publisher && reliable_subscription) {
+    return false;
+  }
+  return is_transient_local(publisher) || !is_transient_local(subscription);
+}
+
+void Domain::graph_changed_locked()
+{
+  ++graph_version_;
+  graph_condition_.notify_all();
+}
+
+void Domain::rebuild_topic_subscribers(Topic & topic)
+{
+  auto subscribers = std::make_shared<std::vector<SubscriptionRecord>>();
+  for (const auto & entry : topic.subscriptions) {
+    subscribers->push_back(entry.second);
+  }
+  topic.subscribers = std::move(subscribers);
+}
+
+uint64_t Domain::add_publisher(const EndpointInfo & info)
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint64_t id = next_id_++;
+  auto record = std::make_shared<PublisherRecord>();
+  record->info = info;
+  record->topic = info.name;
+  auto & topic = topics_[info.name];
+  if (!topic) {
+    topic = std::make_shared<Topic>();
+  }
+  topic->publishers[id] = record;
+  publishers_[id] = record;
+  graph_changed_locked();
+  return id;
+}
+
+void Domain::remove_publisher(uint64_t publisher_id)
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = publishers_.find(publisher_id);
+  if (it == publishers_.end()) {
+    return;
+  }
+  auto topic = topics_.find(it->second->topic);
+  if (topic != topics_.end()) {
+    topic->second->publishers.erase(publisher_id);
+  }
+  publishers_.erase(it);
+  graph_changed_locked();
+}
+
+void Domain::publish(uint64_t publisher_id, std::shared_ptr<const void> message)
+{
+  std::shared_ptr<const std::vector<SubscriptionRecord>> subscribers;
+  EndpointInfo publisher;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = publishers_.find(publisher_id);
+    if (it == publishers_.end()) {
+      return;
+    }
+    auto & record = *it->second;
+    publisher = record.info;
+    if (is_transient_local(publisher.qos)) {
+      record.history.push_back(message);
+      while (record.history.size() > std::max<size_t>(publisher.qos.depth, 1)) {
+        record.history.pop_front();
+      }
+    }
+    subscribers = topics_[record.topic]->subscribers;
+  }
+  for (const auto & subscription : *subscribers) {
+    if (
+      !delivers_to(publisher, subscription.info) ||
+      !qos_compatible(publisher.qos, subscription.info.qos)) {
+      continue;
+    }
+    if (auto inbox = subscription.inbox.lock()) {
+      inbox->push(message);
+    }
+  }
+}
+
+size_t Domain::matched_subscriptions(uint64_t publisher_id) const
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = publishers_.find(publisher_id);
+  if (it == publishers_.end()) {
+    return 0;
+  }
+  const auto & publisher = it->second->info;
+  const auto & topic = *topics_.at(it->second->topic);
+  return static_cast<size_t>(std::count_if(
+    topic.subscriptions.begin(), topic.subscriptions.end(), [&publisher](const auto & entry) {
+      return delivers_to(publisher, entry.second.info) &&
+             qos_compatible(publisher.qos, entry.second.info.qos);
+    }));
+}
+
+void Domain::replay_history(const Topic & topic, const SubscriptionRecord & subscription) const
+{
+  auto inbox = subscription.inbox.lock();
+  if (!inbox || !is_transient_local(subscription.info.qos)) {
+    return;
+  }
+  for (const auto & entry : topic.publishers) {
+    const auto & publisher = *entry.second;
+    if (
+      !delivers_to(publisher.info, subscription.info) ||
+      !qos_compatible(publisher.info.qos, subscription.info.qos)) {
+      continue;
+    }
+    for (const auto & message : publisher.history) {
+      inbox->push(message);
+    }
+  }
+}
+
+uint64_t Domain::add_subscription(const EndpointInfo & info, std::weak_ptr<MessageQueue> inbox)
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint64_t id = next_id_++;
+  auto & topic = topics_[info.name];
+  if (!topic) {
+    topic = std::make_shared<Topic>();
+  }
+  SubscriptionRecord record{id, info, std::move(inbox)};
+  // Replayed under the lock so that no message published meanwhile is delivered twice.
+  replay_history(*topic, record);
+  topic->subscriptions[id] = record;
+  rebuild_topic_subscribers(*topic);
+  subscription_topics_[id] = info.name;
+  graph_changed_locked();
+  return id;
+}
+
+void Domain::remove_subscription(uint64_t subscription_id)
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = subscription_topics_.find(subscription_id);
+  if (it == subscription_topics_.end()) {
+    return;
+  }
+  auto & topic = *topics_[it->second];
+  topic.subscriptions.erase(subscription_id);
+  rebuild_topic_subscribers(topic);
+  subscription_topics_.erase(it);
+  graph_changed_locked();
+}
+
+size_t Domain::matched_publishers(uint64_t subscription_id) const
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = subscription_topics_.find(subscription_id);
+  if (it == subscription_topics_.end()) {
+    return 0;
+  }
+  const auto & topic = *topics_.at(it->second);
+  const auto & subscription = topic.subscriptions.at(subscription_id).info;
+  return static_cast<size_t>(std::count_if(
+    topic.publishers.begin(), topic.publishers.end(), [&subscription](const auto & entry) {
+      return delivers_to(entry.second->info, subscription) &&
+             qos_compatible(entry.second->info.qos, subscription.qos);
+    }));
+}
+
+size_t Domain::count_publishers(const std::string & topic) const
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = topics_.find(topic);
+  return it == topics_.end() ? 0 : it->second->publishers.size();
+}
+
+size_t Domain::count_subscriptions(const std::string & topic) const
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = topics_.find(topic);
+  return it == topics_.end() ? 0 : it->second->subscriptions.size();
+}
+
+std::map<std::string, std::vector<std::string>> Domain::topic_names_and_types() const
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::map<std::string, std::vector<std::string>> result;
+  auto add = [&result](const std::string & name, const std::string & type) {
+    auto & types = result[name];
+    if (std::find(types.begin(), types.end(), type) == types.end()) {
+      types.push_back(type);
+    }
+  };
+  for (const auto & topic : topics_) {
+    for (const auto & publisher : topic.second->publishers) {
+      add(topic.first, publisher.second->info.type);
+    }
+    for (const auto & subscription : topic.second->subscriptions) {
+      add(topic.first, subscription.second.info.type);
+    }
+  }
+  return result;
+}
+
+std::map<std::string, std::vector<std::string>> Domain::service_names_and_types() const
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::map<std::string, std::vector<std::string>> result;
+  for (const auto & service : services_) {
+    for (const auto & server : service.second->servers) {
+      auto & types = result[service.first];
+      if (std::find(types.begin(), types.end(), server.type) == types.end()) {
+        types.push_back(server.type);
+      }
+    }
+  }
+  return result;
+}
+
+uint64_t Domain::add_service(const EndpointInfo & info, std::weak_ptr<ServiceQueue> inbox)
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint64_t id = next_id_++;
+  auto & service = services_[info.name];
+  if (!service) {
+    service = std::make_shared<Service>();
+  }
+  service->servers.push_back(Service::Server{id, info.type, std::move(inbox)});
+  server_names_[id] = info.name;
+  graph_changed_locked();
+  return id;
+}
+
+void Domain::remove_service(uint64_t service_id)
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = server_names_.find(service_id);
+  if (it == server_names_.end()) {
+    return;
+  }
+  auto & servers = services_[it->second]->servers;
+  servers.erase(
+    std::remove_if(
+      servers.begin(), servers.end(),
+      [service_id](const auto & server) { return server.id == service_id; }),
+    servers.end());
+  if (servers.empty()) {
+    services_.erase(it->second);
+  }
+  server_names_.erase(it);
+  graph_changed_locked();
+}
+
+uint64_t Domain::add_client(const EndpointInfo & info, std::weak_ptr<ServiceQueue> inbox)
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint64_t id = next_id_++;
+  clients_[id] = ClientRecord{info.name, info.type, std::move(inbox)};
+  graph_changed_locked();
+  return id;
+}
+
+void Domain::remove_client(uint64_t client_id)
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  clients_.erase(client_id);
+  graph_changed_locked();
+}
+
+std::shared_ptr<ServiceQueue> Domain::find_server_locked(uint64_t client_id) const
+{
+  auto client = clients_.find(client_id);
+  if (client == clients_.end()) {
+    return nullptr;
+  }
+  auto service = services_.find(client->second.name);
+  if (service == services_.end()) {
+    return nullptr;
+  }
+  for (const auto & server : service->second->servers) {
+    if (server.type != client->second.type) {
+      continue;
+    }
+    if (auto inbox = server.inbox.lock()) {
+      return inbox;
+    }
+  }
+  return nullptr;
+}
+
+bool Domain::service_is_available(uint64_t client_id) const
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  return find_server_locked(client_id) != nullptr;
+}
+
+bool Domain::send_request(
+  uint64_t client_id, int64_t sequence_number, std::shared_ptr<void> request)
+{
+  std::shared_ptr<ServiceQueue> server;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    server = find_server_locked(client_id);
+  }
+  if (!server) {
+    return false;
+  }
+  ServiceMessage message;
+  encode_client_id(client_id, message.header);
+  message.header.sequence_number = sequence_number;
+  message.payload = std::move(request);
+  server->push(std::move(message));
+  return true;
+}
+
+bool Domain::send_response(const rmw_request_id_t & request_header, std::shared_ptr<void> response)
+{
+  std::shared_ptr<ServiceQueue> client_inbox;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto client = clients_.find(decode_client_id(request_header));
+    if (client != clients_.end()) {
+      client_inbox = client->second.inbox.lock();
+    }
+  }
+  if (!client_inbox) {
+    return false;
+  }
+  client_inbox->push(ServiceMessage{request_header, std::move(response)});
+  return true;
+}
+
+void Domain::add_node(const std::string & fully_qualified_name)
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  nodes_.push_back(fully_qualified_name);
+  graph_changed_locked();
+}
+
+void Domain::remove_node(const std::string & fully_qualified_name)
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = std::find(nodes_.begin(), nodes_.end(), fully_qualified_name);
+  if (it != nodes_.end()) {
+    nodes_.erase(it);
+  }
+  graph_changed_locked();
+}
+
+std::vector<std::string> Domain::node_names() const
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  return nodes_;
+}
+
+uint64_t Domain::graph_version() const
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  return graph_version_;
+}
+
+uint64_t Domain::wait_for_graph_change(
+  uint64_t seen_version, std::chrono::steady_clock::time_point deadline)
+{
+  std::unique_lock<std::mutex> lock(mutex_);
+  graph_condition_.wait_until(
+    lock, deadline, [this, seen_version]() { return graph_version_ != seen_version; });
+  return graph_version_;
+}
+
+void Domain::notify_graph_change()
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  graph_changed_locked();
+}
+
+}  // namespace detail
+}  // namespace rclcpp

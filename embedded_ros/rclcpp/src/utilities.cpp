@@ -1,0 +1,88 @@
+#include "rclcpp/utilities.hpp"
+
+#include <string>
+#include <vector>
+
+#include "rclcpp/contexts/default_context.hpp"
+#include "rclcpp/detail/ros_arguments.hpp"
+#include "signal_handler.hpp"
+
+namespace rclcpp
+{
+
+namespace
+{
+
+Context::SharedPtr or_default(Context::SharedPtr context)
+{
+  return context ? context : contexts::get_global_default_context();
+}
+
+}  // namespace
+
+void init(
+  int argc, char const * const argv[], const InitOptions & init_options,
+  SignalHandlerOptions signal_handler_options)
+{
+  contexts::get_global_default_context()->init(argc, argv, init_options);
+  install_signal_handlers(signal_handler_options);
+}
+
+bool install_signal_handlers(SignalHandlerOptions signal_handler_options)
+{
+  return SignalHandler::get_global_signal_handler().install(signal_handler_options);
+}
+
+bool signal_handlers_installed()
+{
+  return SignalHandler::get_global_signal_handler().is_installed();
+}
+
+SignalHandlerOptions get_current_signal_handler_options()
+{
+  return SignalHandler::get_global_signal_handler().get_current_signal_handler_options();
+}
+
+bool uninstall_signal_handlers() { return SignalHandler::get_global_signal_handler().uninstall(); }
+
+std::vector<std::string> remove_ros_arguments(int argc, char const * const argv[])
+{
+  std::vector<std::string> arguments(argv, argv + argc);
+  return detail::RosArguments::parse(arguments).non_ros_arguments;
+}
+
+std::vector<std::string> init_and_remove_ros_arguments(
+  int argc, char const * const argv[], const InitOptions & init_options)
+{
+  init(argc, argv, init_options);
+  return remove_ros_arguments(argc, argv);
+}
+
+bool ok(Context::SharedPtr context) { return or_default(context)->is_valid(); }
+
+bool shutdown(Context::SharedPtr context, const std::string & reason)
+{
+  auto default_context = contexts::get_global_default_context();
+  context = or_default(context);
+  bool ret = context->shutdown(reason);
+  if (context == default_context) {
+    uninstall_signal_handlers();
+  }
+  return ret;
+}
+
+void on_shutdown(std::function<void()> callback, Context::SharedPtr context)
+{
+  or_default(context)->on_shutdown(std::move(callback));
+}
+
+bool sleep_for(const std::chrono::nanoseconds & nanoseconds, Context::SharedPtr context)
+{
+  return or_default(context)->sleep_for(nanoseconds);
+}
+
+const char * get_c_string(const char * string_in) { return string_in; }
+
+const char * get_c_string(const std::string & string_in) { return string_in.c_str(); }
+
+}  // namespace rclcpp

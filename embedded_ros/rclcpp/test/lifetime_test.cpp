@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
+#include "rclcpp/rclcpp.hpp"
+#include "ros_fixture.hpp"
+#include "std_msgs/msg/int32.hpp"
+#include "std_srvs/srv/trigger.hpp"
+
+namespace
+{
+
+using namespace std::chrono_literals;
+using std_msgs::msg::Int32;
+using std_srvs::srv::Trigger;
+
+class LifetimeTest : public RosTest
+{
+};
+
+TEST_F(LifetimeTest, EntitiesDestroyedWhileExecutorSpins)
+{
+  auto node = std::make_shared<rclcpp::Node>("churn");
+  rclcpp::executors::MultiThreadedExecutor executor(rclcpp::ExecutorOptions(), 2);
+  executor.add_node(node);
+  std::thread spinner([&] { executor.spin(); });
+  auto publisher = node->create_publisher<Int32>("churn", 10);
+  Event received;
+  int count = 0;
+  for (int round = 0; round < 50; ++round) {
+    auto subscription = node->create_subscription<Int32>(
+      "churn", 10, [&](const Int32 &) { received.notify([&] { ++count; }); });
+    auto timer = node->create_wall_timer(1ms, [] {});
+    publisher->publish(Int32());
+    if (round % 10 == 0) {
+      EXPECT_TRUE(received.wait_for([&] { return count > 0; }));
+    }
+  }  // subscriptions and timers die here while the executor may be using them
+  executor.cancel();
+  spinner.join();
+  EXPECT_GT(count, 0);
+}
+
+TEST_F(LifetimeTest, ClientDestroyedWithRequestInFlight)
+{
+  auto server_node = std::make_shared<rclcpp::Node>("server");
+  int served = 0;
+  auto service = server_node->create_service<Trigger>(
+    "slow",
+    [&served](std::shared_ptr<Trigger::Request>, std::shared_ptr<Trigger::Response> response) {
+      response->success = true;
+      ++served;
+    });
+  {
+    auto client_node = std::make_shared<rclcpp::Node>("client");
+    auto client = client_node->create_client<Trigger>("/slow");
+    client->async_send_request(std::make_shared<Trigger::Request>());
+  }
+  // The response goes to a client that no longer exists; the server must not mind.
+  rclcpp::executors::SingleThreadedExecutor executor;
+  executor.add_node(server_node);
+  executor.spin_all(100ms);
+  EXPECT_EQ(served, 1);
+}
+
+TEST_F(LifetimeTest, NodeDestroyedAfterExecutorKeepsExecutorUsable)
+{
+  rclcpp::executors::SingleThreadedExecutor executor;
+  {
+    auto node = std::make_shared<rclcpp::Node>("short_lived");
+    executor.add_node(node);
+  }
+  executor.spin_some();
+  auto node = std::make_shared<rclcpp::Node>("next");
+  int ticks = 0;
+  auto timer = node->create_wall_timer(1ms, [&] { ++ticks; });
+  executor.add_node(node);
+  EXPECT_EQ(
+    executor.spin_until_future_complete(std::async(std::launch::deferred, [] {}), 10ms),
+    rclcpp::FutureReturnCode::TIMEOUT);
+  EXPECT_GT(ticks, 0);
+}
+
+TEST_F(LifetimeTest, ExecutorDestroyedReleasesNodeForAnother)
+{
+  auto node = std::make_shared<rclcpp::Node>("handed_over");
+  {
+    rclcpp::executors::SingleThreadedExecutor first;
+    first.add_node(node);
+  }
+  rclcpp::executors::SingleThreadedExecutor second;
+  EXPECT_NO_THROW(second.add_node(node));
+}
+
+TEST_F(LifetimeTest, PrivateServiceNamesAndSpinUntilFutureInMultiThreadedExecutor)
+{
+  auto node = std::make_shared<rclcpp::Node>("private_names", "/ns");
+  auto service = node->create_service<Trigger>(
+    "~/ping", [](std::shared_ptr<Trigger::Request>, std::shared_ptr<Trigger::Response> response) {
+      response->message = "pong";
+    });
+  EXPECT_STREQ(service->get_service_name(), "/ns/private_names/ping");
+  auto client = node->create_client<Trigger>("/ns/private_names/ping");
+  auto future = client->async_send_request(std::make_shared<Trigger::Request>());
+  rclcpp::executors::MultiThreadedExecutor executor;
+  executor.add_node(node);
+  ASSERT_EQ(executor.spin_until_future_complete(future, 5s), rclcpp::FutureReturnCode::SUCCESS);
+  EXPECT_EQ(future.get()->message, "pong");
+}
+
+}  // namespace
