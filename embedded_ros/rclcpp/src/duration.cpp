@@ -140,7 +140,8 @@ Duration Duration::max() { return Duration(std::numeric_limits<int32_t>::max(), 
 
 Duration Duration::from_seconds(double seconds)
 {
-  return Duration::from_nanoseconds(static_cast<int64_t>(std::llround(seconds * 1e9)));
+  // Truncates towards zero like rclcpp.
+  return Duration::from_nanoseconds(static_cast<int64_t>(seconds * 1e9));
 }
 
 Duration Duration::from_nanoseconds(rcl_duration_value_t nanoseconds)
@@ -158,16 +159,18 @@ Duration Duration::from_rmw_time(rmw_time_t duration)
 
 rcl_duration_value_t Duration::nanoseconds() const { return nanoseconds_; }
 
-double Duration::seconds() const { return static_cast<double>(nanoseconds_) * 1e-9; }
+double Duration::seconds() const { return static_cast<double>(nanoseconds_) / 1e9; }
 
 rmw_time_t Duration::to_rmw_time() const
 {
   if (nanoseconds_ < 0) {
     throw std::runtime_error("rmw_time_t cannot be negative");
   }
+  // Saturates like the message conversion.
+  const builtin_interfaces::msg::Duration msg = *this;
   rmw_time_t result;
-  result.sec = static_cast<uint64_t>(nanoseconds_ / kNanosPerSecond);
-  result.nsec = static_cast<uint64_t>(nanoseconds_ % kNanosPerSecond);
+  result.sec = static_cast<uint64_t>(msg.sec);
+  result.nsec = static_cast<uint64_t>(msg.nanosec);
   return result;
 }
 

@@ -85,7 +85,7 @@ std::string to_string(const ParameterValue & value)
     case ParameterType::PARAMETER_STRING:
       return value.get<std::string>();
     case ParameterType::PARAMETER_BYTE_ARRAY:
-      return array_to_string<uint8_t, int>(value.get<std::vector<uint8_t>>());
+      return array_to_string<uint8_t, int>(value.get<std::vector<uint8_t>>(), std::ios::hex);
     case ParameterType::PARAMETER_BOOL_ARRAY:
       return array_to_string(value.get<std::vector<bool>>(), std::ios::boolalpha);
     case ParameterType::PARAMETER_INTEGER_ARRAY:

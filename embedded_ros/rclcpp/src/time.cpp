@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <stdexcept>
+#include <string>
 
 #include "rclcpp/utilities.hpp"
 
@@ -17,6 +18,16 @@ void require_same_clock(const Time & lhs, const Time & rhs, const char * what)
 {
   if (lhs.get_clock_type() != rhs.get_clock_type()) {
     throw std::runtime_error(what);
+  }
+}
+
+/// Subtraction names both clock types, as rclcpp does.
+void require_same_clock_to_subtract(const Time & lhs, const Time & rhs)
+{
+  if (lhs.get_clock_type() != rhs.get_clock_type()) {
+    throw std::runtime_error(
+      "can't subtract times with different time sources [" + std::to_string(lhs.get_clock_type()) +
+      " != " + std::to_string(rhs.get_clock_type()) + "]");
   }
 }
 
@@ -117,7 +128,7 @@ Time Time::operator+(const rclcpp::Duration & rhs) const
 
 Duration Time::operator-(const rclcpp::Time & rhs) const
 {
-  require_same_clock(*this, rhs, "can't subtract times with different time sources");
+  require_same_clock_to_subtract(*this, rhs);
   if (rclcpp::sub_will_overflow(rcl_time_.nanoseconds, rhs.rcl_time_.nanoseconds)) {
     throw std::overflow_error("time subtraction leads to int64_t overflow");
   }
@@ -157,7 +168,7 @@ Time Time::max(rcl_clock_type_t clock_type)
   return Time(std::numeric_limits<int32_t>::max(), 999999999, clock_type);
 }
 
-double Time::seconds() const { return static_cast<double>(rcl_time_.nanoseconds) * 1e-9; }
+double Time::seconds() const { return static_cast<double>(rcl_time_.nanoseconds) / 1e9; }
 
 rcl_clock_type_t Time::get_clock_type() const { return rcl_time_.clock_type; }
 

@@ -61,7 +61,10 @@ TEST_F(ArgumentsTest, MixedTypeSequenceIsReported)
   const std::string path =
     write_file("mixed_params.yaml", "/**:\n  ros__parameters:\n    values: [1, \"two\"]\n");
   const std::string error = node_error({"--ros-args", "--params-file", path});
-  EXPECT_NE(error.find("sequence should be of same type"), std::string::npos) << error;
+  EXPECT_NE(
+    error.find("Sequence should be of same type. Value type 'string' do not belong at line_num 3"),
+    std::string::npos)
+    << error;
   std::remove(path.c_str());
 }
 

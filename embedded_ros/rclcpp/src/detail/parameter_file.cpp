@@ -21,10 +21,10 @@ const char * const kParametersKey = "ros__parameters";
 
 bool parse_bool(const std::string & text, bool & value)
 {
-  static const char * const true_words[] = {"true", "True", "TRUE", "yes", "Yes",
-                                            "YES",  "on",   "On",   "ON"};
-  static const char * const false_words[] = {"false", "False", "FALSE", "no", "No",
-                                             "NO",    "off",   "Off",   "OFF"};
+  static const char * const true_words[] = {"Y",    "y",    "yes", "Yes", "YES", "true",
+                                            "True", "TRUE", "on",  "On",  "ON"};
+  static const char * const false_words[] = {"N",     "n",     "no",  "No",  "NO", "false",
+                                             "False", "FALSE", "off", "Off", "OFF"};
   for (const char * word : true_words) {
     if (text == word) {
       value = true;
@@ -47,7 +47,8 @@ bool parse_integer(const std::string & text, int64_t & value)
   }
   char * end = nullptr;
   errno = 0;
-  long long parsed = std::strtoll(text.c_str(), &end, 10);
+  // Base 0 like rcl: "0x1f" is hexadecimal and "010" octal.
+  long long parsed = std::strtoll(text.c_str(), &end, 0);
   if (errno != 0 || end == nullptr || *end != '\0') {
     return false;
   }
@@ -57,7 +58,9 @@ bool parse_integer(const std::string & text, int64_t & value)
 
 bool parse_double(const std::string & text, double & value)
 {
-  if (text == ".inf" || text == ".Inf" || text == ".INF") {
+  if (
+    text == ".inf" || text == ".Inf" || text == ".INF" || text == "+.inf" || text == "+.Inf" ||
+    text == "+.INF") {
     value = std::numeric_limits<double>::infinity();
     return true;
   }
@@ -128,8 +131,9 @@ ParameterValue sequence_value(const YAML::Node & node)
     items.push_back(scalar_value(element));
     if (items.back().get_type() != items.front().get_type()) {
       throw std::runtime_error(
-        "sequence should be of same type; value '" + element.Scalar() + "' does not belong" +
-        mark_of(element));
+        "Sequence should be of same type. Value type '" +
+        rclcpp::to_string(items.back().get_type()) + "' do not belong at line_num " +
+        std::to_string(element.Mark().line + 1));
     }
   }
   if (items.empty()) {
@@ -168,7 +172,7 @@ void collect_parameters(
     if (entry.second.IsMap()) {
       collect_parameters(entry.second, name, node_pattern, rules);
     } else if (entry.second.IsNull()) {
-      throw std::runtime_error("parameter '" + name + "' has no value" + mark_of(entry.second));
+      throw std::runtime_error("parameter '" + name + "' has no value" + mark_of(entry.first));
     } else {
       rules.push_back(ParameterRule{node_pattern, name, value_of(entry.second)});
     }
