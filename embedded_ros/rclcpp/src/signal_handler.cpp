@@ -117,6 +117,8 @@ bool SignalHandler::install(SignalHandlerOptions signal_handler_options)
   return true;
 }
 
+SignalHandler::~SignalHandler() { uninstall(); }
+
 bool SignalHandler::uninstall()
 {
   std::lock_guard<std::mutex> lock(install_mutex_);

@@ -17,6 +17,9 @@ class SignalHandler
 public:
   static SignalHandler & get_global_signal_handler();
 
+  /// A process that never called rclcpp::shutdown still stops the handler thread at exit.
+  ~SignalHandler();
+
   bool install(SignalHandlerOptions signal_handler_options);
   bool uninstall();
   bool is_installed();

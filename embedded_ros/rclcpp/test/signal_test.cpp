@@ -73,3 +73,14 @@ TEST(SignalTest, SigtermAlsoShutsDownAndInitWorksAgain)
 }
 
 }  // namespace
+
+TEST(SignalTest, ProcessExitingWithoutShutdownEndsCleanly)
+{
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+    {
+      rclcpp::init(0, nullptr);
+      std::exit(0);
+    },
+    ::testing::ExitedWithCode(0), "");
+}

@@ -1,0 +1,29 @@
+#include "behaviortree_cpp_v3/controls/reactive_sequence.h"
+
+namespace BT
+{
+NodeStatus ReactiveSequence::tick()
+{
+  setStatus(NodeStatus::RUNNING);
+  for (size_t index = 0; index < childrenCount(); ++index) {
+    const NodeStatus child_status = children_nodes_[index]->executeTick();
+    switch (child_status) {
+      case NodeStatus::RUNNING:
+        for (size_t i = index + 1; i < childrenCount(); ++i) {
+          haltChild(i);
+        }
+        return NodeStatus::RUNNING;
+      case NodeStatus::FAILURE:
+        haltChildren();
+        return NodeStatus::FAILURE;
+      case NodeStatus::SUCCESS:
+        break;
+      case NodeStatus::IDLE:
+        throw LogicError("A child node must never return IDLE");
+    }
+  }
+  haltChildren();
+  return NodeStatus::SUCCESS;
+}
+
+}  // namespace BT

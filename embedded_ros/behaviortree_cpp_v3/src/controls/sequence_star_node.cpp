@@ -1,0 +1,42 @@
+#include "behaviortree_cpp_v3/controls/sequence_star_node.h"
+
+namespace BT
+{
+SequenceStarNode::SequenceStarNode(const std::string & name) : ControlNode(name, {})
+{
+  setRegistrationID("SequenceStar");
+}
+
+void SequenceStarNode::halt()
+{
+  current_child_idx_ = 0;
+  ControlNode::halt();
+}
+
+NodeStatus SequenceStarNode::tick()
+{
+  setStatus(NodeStatus::RUNNING);
+  while (current_child_idx_ < childrenCount()) {
+    const NodeStatus child_status = children_nodes_[current_child_idx_]->executeTick();
+    switch (child_status) {
+      case NodeStatus::RUNNING:
+        return NodeStatus::RUNNING;
+      case NodeStatus::FAILURE:
+        // The next tick resumes at the failed child.
+        for (size_t i = current_child_idx_; i < childrenCount(); ++i) {
+          haltChild(i);
+        }
+        return NodeStatus::FAILURE;
+      case NodeStatus::SUCCESS:
+        ++current_child_idx_;
+        break;
+      case NodeStatus::IDLE:
+        throw LogicError("A child node must never return IDLE");
+    }
+  }
+  haltChildren();
+  current_child_idx_ = 0;
+  return NodeStatus::SUCCESS;
+}
+
+}  // namespace BT
