@@ -1,0 +1,522 @@
+#include "velmoran_nav2_sim/scenario_parser.hpp"
+
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include <yaml-cpp/yaml.h>
+#include <velmoran_protocol/action/planner.hpp>
+
+namespace velmoran_nav2_sim
+{
+
+namespace
+{
+
+using Goal = velmoran_protocol::action::Planner::Goal;
+
+int lineOf(const YAML::Node & node) { return node.Mark().line + 1; }
+
+/// Whether the task of the run mode puts the job's action id on the blackboard.
+bool publishesActionId(int32_t run_mode)
+{
+  switch (run_mode) {
+    case Goal::CHARGE:
+    case Goal::LIFT:
+    case Goal::LIFT_OUT:
+    case Goal::LIFT_WAITING_AREA:
+    case Goal::NAVIGATION_LATERAL_MOVE:
+    case Goal::NAVIGATION_LATERAL_MOVE_WITH_ODOM:
+      return false;
+    default:
+      return true;
+  }
+}
+
+/// The fields of one YAML mapping, read once each; what is left over is unknown.
+class MapReader
+{
+public:
+  MapReader(const YAML::Node & node, std::string file, std::string context)
+  : node_(node), file_(std::move(file)), context_(std::move(context))
+  {
+    if (!node.IsMap()) {
+      fail(node, context_, "expected a mapping of fields");
+    }
+  }
+
+  YAML::Node optional(const std::string & key)
+  {
+    seen_.insert(key);
+    return node_[key];
+  }
+
+  YAML::Node required(const std::string & key)
+  {
+    const YAML::Node value = optional(key);
+    if (!value) {
+      fail(node_, field(key), "missing field");
+    }
+    return value;
+  }
+
+  void rejectUnknown() const
+  {
+    for (const auto & entry : node_) {
+      const auto key = entry.first.as<std::string>();
+      if (seen_.count(key) == 0) {
+        fail(entry.first, field(key), "unknown key");
+      }
+    }
+  }
+
+  std::string field(const std::string & key) const
+  {
+    return context_.empty() ? key : context_ + "." + key;
+  }
+
+  [[noreturn]] void fail(
+    const YAML::Node & at, const std::string & field, const std::string & what) const
+  {
+    throw ScenarioError(file_, lineOf(at), field, what);
+  }
+
+  const std::string & file() const { return file_; }
+
+private:
+  const YAML::Node node_;
+  std::string file_;
+  std::string context_;
+  std::set<std::string> seen_;
+};
+
+class Reader
+{
+public:
+  explicit Reader(std::string file) : file_(std::move(file)) {}
+
+  Scenario scenario(const YAML::Node & root)
+  {
+    Scenario scenario;
+    scenario.file = file_;
+    MapReader fields(root, file_, "");
+    scenario.name = text(fields.required("name"), "name");
+    if (const auto node = fields.optional("description")) {
+      scenario.description = text(node, "description");
+    }
+    if (const auto node = fields.optional("time_factor")) {
+      scenario.time_factor = positive(node, "time_factor");
+    }
+    if (const auto node = fields.optional("start")) {
+      scenario.start = pose(node, "start");
+    }
+    if (const auto node = fields.optional("obstacles")) {
+      scenario.obstacles = polygons(node, "obstacles");
+    }
+    const YAML::Node steps = fields.required("steps");
+    fields.rejectUnknown();
+    if (!steps.IsSequence() || steps.size() == 0) {
+      fail(steps, "steps", "expected a non-empty list of steps");
+    }
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      scenario.steps.push_back(step(steps[i], "steps[" + std::to_string(i) + "]"));
+    }
+    checkJobNames(scenario);
+    return scenario;
+  }
+
+private:
+  Step step(const YAML::Node & node, const std::string & context)
+  {
+    if (!node.IsMap() || node.size() != 1) {
+      fail(
+        node, context,
+        "a step is a mapping with one key: job, goal_pose, navigate_to_pose, "
+        "wait, wait_for, cancel, stop_task, emergency_stop or arm_retract_check");
+    }
+    const auto kind = node.begin()->first.as<std::string>();
+    const YAML::Node value = node.begin()->second;
+    const std::string field = context + "." + kind;
+    const int line = lineOf(node.begin()->first);
+    if (kind == "job") {
+      return job(value, field, line);
+    }
+    if (kind == "goal_pose" || kind == "navigate_to_pose") {
+      return forwardedGoal(value, field, line, kind == "goal_pose");
+    }
+    if (kind == "wait") {
+      return WaitStep{line, nonNegative(value, field)};
+    }
+    if (kind == "wait_for") {
+      return WaitForStep{line, text(value, field)};
+    }
+    if (kind == "cancel") {
+      return CancelStep{line, text(value, field)};
+    }
+    if (kind == "stop_task") {
+      if (!boolean(value, field)) {
+        fail(value, field, "stop_task takes true");
+      }
+      return StopStep{line};
+    }
+    if (kind == "emergency_stop") {
+      return EmergencyStopStep{line, nonNegative(value, field)};
+    }
+    if (kind == "arm_retract_check") {
+      MapReader fields(value, file_, field);
+      ArmRetractCheckStep check{
+        line, points(fields.required("points"), fields.field("points")),
+        boolean(fields.required("expect_need_retract"), fields.field("expect_need_retract"))};
+      fields.rejectUnknown();
+      return check;
+    }
+    fail(node.begin()->first, field, "unknown step");
+  }
+
+  JobStep job(const YAML::Node & node, const std::string & context, int line)
+  {
+    MapReader fields(node, file_, context);
+    JobStep job;
+    job.line = line;
+    job.name = text(fields.required("name"), fields.field("name"));
+    const YAML::Node mode = fields.required("run_mode");
+    const auto run_mode = runModeFromText(text(mode, fields.field("run_mode")));
+    if (!run_mode) {
+      fail(mode, fields.field("run_mode"), "unknown run mode '" + mode.as<std::string>() + "'");
+    }
+    job.run_mode = *run_mode;
+    if (const auto value = fields.optional("poses")) {
+      job.poses = poses(value, fields.field("poses"));
+    }
+    if (const auto value = fields.optional("zones")) {
+      job.zones = polygons(value, fields.field("zones"));
+    }
+    if (const auto value = fields.optional("covered_points")) {
+      job.covered_points = points(value, fields.field("covered_points"));
+    }
+    if (const auto value = fields.optional("distance")) {
+      job.distance = number(value, fields.field("distance"));
+    }
+    if (const auto value = fields.optional("max_speed")) {
+      job.max_speed = nonNegative(value, fields.field("max_speed"));
+    }
+    if (const auto value = fields.optional("command")) {
+      job.command = static_cast<uint32_t>(integer(value, fields.field("command")));
+    }
+    if (const auto value = fields.optional("lift_frame")) {
+      job.lift_frame = points(value, fields.field("lift_frame"));
+    }
+    if (const auto value = fields.optional("work_points")) {
+      job.work_points = poses(value, fields.field("work_points"));
+    }
+    if (const auto value = fields.optional("fault")) {
+      if (!publishesActionId(job.run_mode)) {
+        fail(
+          value, fields.field("fault"),
+          "faults are armed by action id, which jobs of this run mode do not publish");
+      }
+      job.fault = fault(value, fields.field("fault"));
+    }
+    if (const auto value = fields.optional("wait")) {
+      job.wait = boolean(value, fields.field("wait"));
+    }
+    if (const auto value = fields.optional("expect")) {
+      job.expect = expectation(value, fields.field("expect"));
+    }
+    fields.rejectUnknown();
+    return job;
+  }
+
+  ForwardedGoalStep forwardedGoal(
+    const YAML::Node & node, const std::string & context, int line, bool topic)
+  {
+    MapReader fields(node, file_, context);
+    ForwardedGoalStep step;
+    step.line = line;
+    step.input =
+      topic ? ForwardedGoalStep::Input::kGoalPoseTopic : ForwardedGoalStep::Input::kNavigateToPose;
+    step.name = text(fields.required("name"), fields.field("name"));
+    step.pose = pose(fields.required("pose"), fields.field("pose"));
+    if (const auto value = fields.optional("wait")) {
+      step.wait = boolean(value, fields.field("wait"));
+    }
+    if (const auto value = fields.optional("expect")) {
+      step.expect = expectation(value, fields.field("expect"));
+    }
+    fields.rejectUnknown();
+    return step;
+  }
+
+  Fault fault(const YAML::Node & node, const std::string & context)
+  {
+    MapReader fields(node, file_, context);
+    Fault fault;
+    const YAML::Node kind = fields.required("kind");
+    const std::string name = text(kind, fields.field("kind"));
+    if (name == "always_failure") {
+      fault.kind = Fault::Kind::kAlwaysFailure;
+    } else if (name == "slow") {
+      fault.kind = Fault::Kind::kSlow;
+      const YAML::Node scale = fields.required("speed_scale");
+      fault.speed_scale = positive(scale, fields.field("speed_scale"));
+    } else {
+      fail(kind, fields.field("kind"), "expected always_failure or slow, not '" + name + "'");
+    }
+    fields.rejectUnknown();
+    return fault;
+  }
+
+  JobExpectation expectation(const YAML::Node & node, const std::string & context)
+  {
+    MapReader fields(node, file_, context);
+    JobExpectation expect;
+    const YAML::Node outcome = fields.required("outcome");
+    expect.outcome = text(outcome, fields.field("outcome"));
+    if (
+      expect.outcome != "succeeded" && expect.outcome != "aborted" &&
+      expect.outcome != "canceled") {
+      fail(outcome, fields.field("outcome"), "expected succeeded, aborted or canceled");
+    }
+    if (const auto value = fields.optional("err_num")) {
+      expect.err_num = static_cast<int32_t>(integer(value, fields.field("err_num")));
+    }
+    if (const auto value = fields.optional("index")) {
+      expect.index = static_cast<int32_t>(integer(value, fields.field("index")));
+    }
+    if (const auto value = fields.optional("message")) {
+      expect.message = text(value, fields.field("message"));
+    }
+    fields.rejectUnknown();
+    return expect;
+  }
+
+  std::vector<Pose2D> poses(const YAML::Node & node, const std::string & field)
+  {
+    std::vector<Pose2D> result;
+    for (std::size_t i = 0; i < sequence(node, field).size(); ++i) {
+      result.push_back(pose(node[i], field + "[" + std::to_string(i) + "]"));
+    }
+    return result;
+  }
+
+  /// [x, y] or [x, y, yaw in degrees].
+  Pose2D pose(const YAML::Node & node, const std::string & field)
+  {
+    if (!node.IsSequence() || node.size() < 2 || node.size() > 3) {
+      fail(node, field, "expected [x, y] or [x, y, yaw_degrees]");
+    }
+    const double yaw = node.size() == 3 ? number(node[2], field) * M_PI / 180.0 : 0.0;
+    return {number(node[0], field), number(node[1], field), yaw};
+  }
+
+  std::vector<Point2D> points(const YAML::Node & node, const std::string & field)
+  {
+    std::vector<Point2D> result;
+    for (std::size_t i = 0; i < sequence(node, field).size(); ++i) {
+      const YAML::Node point = node[i];
+      const std::string point_field = field + "[" + std::to_string(i) + "]";
+      if (!point.IsSequence() || point.size() != 2) {
+        fail(point, point_field, "expected [x, y]");
+      }
+      result.push_back({number(point[0], point_field), number(point[1], point_field)});
+    }
+    return result;
+  }
+
+  std::vector<Polygon2D> polygons(const YAML::Node & node, const std::string & field)
+  {
+    std::vector<Polygon2D> result;
+    for (std::size_t i = 0; i < sequence(node, field).size(); ++i) {
+      const std::string polygon_field = field + "[" + std::to_string(i) + "]";
+      result.push_back(points(node[i], polygon_field));
+      if (result.back().size() < 3) {
+        fail(node[i], polygon_field, "a polygon needs at least three points");
+      }
+    }
+    return result;
+  }
+
+  const YAML::Node & sequence(const YAML::Node & node, const std::string & field)
+  {
+    if (!node.IsSequence()) {
+      fail(node, field, "expected a list");
+    }
+    return node;
+  }
+
+  std::string text(const YAML::Node & node, const std::string & field)
+  {
+    if (!node.IsScalar()) {
+      fail(node, field, "expected a text");
+    }
+    return node.as<std::string>();
+  }
+
+  double number(const YAML::Node & node, const std::string & field)
+  {
+    double value = 0.0;
+    if (!node.IsScalar() || !YAML::convert<double>::decode(node, value) || !std::isfinite(value)) {
+      fail(node, field, "expected a number" + found(node));
+    }
+    return value;
+  }
+
+  double positive(const YAML::Node & node, const std::string & field)
+  {
+    const double value = number(node, field);
+    if (value <= 0.0) {
+      fail(node, field, "expected a number above 0");
+    }
+    return value;
+  }
+
+  double nonNegative(const YAML::Node & node, const std::string & field)
+  {
+    const double value = number(node, field);
+    if (value < 0.0) {
+      fail(node, field, "expected a number of 0 or more");
+    }
+    return value;
+  }
+
+  int64_t integer(const YAML::Node & node, const std::string & field)
+  {
+    int64_t value = 0;
+    if (!node.IsScalar() || !YAML::convert<int64_t>::decode(node, value)) {
+      fail(node, field, "expected an integer" + found(node));
+    }
+    return value;
+  }
+
+  bool boolean(const YAML::Node & node, const std::string & field)
+  {
+    bool value = false;
+    if (!node.IsScalar() || !YAML::convert<bool>::decode(node, value)) {
+      fail(node, field, "expected true or false" + found(node));
+    }
+    return value;
+  }
+
+  static std::string found(const YAML::Node & node)
+  {
+    return node.IsScalar() ? ", not '" + node.as<std::string>() + "'" : "";
+  }
+
+  void checkJobNames(const Scenario & scenario)
+  {
+    std::set<std::string> names;
+    for (const auto & step : scenario.steps) {
+      if (const auto * job = std::get_if<JobStep>(&step)) {
+        addName(job->name, job->line, names);
+      } else if (const auto * forwarded = std::get_if<ForwardedGoalStep>(&step)) {
+        addName(forwarded->name, forwarded->line, names);
+      } else if (const auto * cancel = std::get_if<CancelStep>(&step)) {
+        requireName(cancel->job, cancel->line, names, "cancel");
+      } else if (const auto * wait_for = std::get_if<WaitForStep>(&step)) {
+        requireName(wait_for->job, wait_for->line, names, "wait_for");
+      }
+    }
+  }
+
+  void addName(const std::string & name, int line, std::set<std::string> & names)
+  {
+    if (!names.insert(name).second) {
+      throw ScenarioError(file_, line, "name", "job name '" + name + "' is used twice");
+    }
+  }
+
+  void requireName(
+    const std::string & name, int line, const std::set<std::string> & names,
+    const std::string & field)
+  {
+    if (names.count(name) == 0) {
+      throw ScenarioError(file_, line, field, "no job named '" + name + "' before this step");
+    }
+  }
+
+  [[noreturn]] void fail(
+    const YAML::Node & node, const std::string & field, const std::string & what)
+  {
+    throw ScenarioError(file_, lineOf(node), field, what);
+  }
+
+  std::string file_;
+};
+
+}  // namespace
+
+ScenarioError::ScenarioError(
+  const std::string & file, int line, const std::string & field, const std::string & what)
+: std::runtime_error(file + ":" + std::to_string(line) + ": " + field + ": " + what),
+  file_(file),
+  line_(line),
+  field_(field)
+{
+}
+
+Scenario ScenarioParser::parseFile(const std::string & path)
+{
+  std::ifstream stream(path);
+  if (!stream) {
+    throw ScenarioError(path, 0, "file", "cannot be read");
+  }
+  std::stringstream text;
+  text << stream.rdbuf();
+  return parseText(text.str(), path);
+}
+
+Scenario ScenarioParser::parseText(const std::string & text, const std::string & file)
+{
+  YAML::Node root;
+  try {
+    root = YAML::Load(text);
+  } catch (const YAML::ParserException & error) {
+    throw ScenarioError(file, error.mark.line + 1, "yaml", error.msg);
+  }
+  return Reader(file).scenario(root);
+}
+
+std::optional<int32_t> runModeFromText(const std::string & text)
+{
+  static const std::map<std::string, int32_t> modes{
+    {"NONE", Goal::NONE},
+    {"NAVIGATION", Goal::NAVIGATION},
+    {"STATICHUICOVERAGE", Goal::STATICHUICOVERAGE},
+    {"CHARGE", Goal::CHARGE},
+    {"NAVIGATIONPID", Goal::NAVIGATIONPID},
+    {"LIFT", Goal::LIFT},
+    {"LIFT_OUT", Goal::LIFT_OUT},
+    {"LIFT_WAITING_AREA", Goal::LIFT_WAITING_AREA},
+    {"NAVIGATION4DYNAMICCOVERAGE", Goal::NAVIGATION4DYNAMICCOVERAGE},
+    {"DYNAMICCOVERAGE", Goal::DYNAMICCOVERAGE},
+    {"DYNAMICCOVERAGERESIDUESZONES", Goal::DYNAMICCOVERAGERESIDUESZONES},
+    {"NAVIGATION4WATERUPTAKE", Goal::NAVIGATION4WATERUPTAKE},
+    {"FIXED_DISTANCE_NAVIGATION", Goal::FIXED_DISTANCE_NAVIGATION},
+    {"NAVIGATION_POSE_OFFSET", Goal::NAVIGATION_POSE_OFFSET},
+    {"NAVIGATION_LATERAL_MOVE", Goal::NAVIGATION_LATERAL_MOVE},
+    {"NAVIGATION_LATERAL_MOVE_WITH_ODOM", Goal::NAVIGATION_LATERAL_MOVE_WITH_ODOM},
+    {"NAVIGATION_WITH_ARM", Goal::NAVIGATION_WITH_ARM},
+    {"NARROW_SPACE_NAVIGATION", Goal::NARROW_SPACE_NAVIGATION},
+    {"ENTER_CUBICLE", Goal::ENTER_CUBICLE},
+    {"EXIT_CUBICLE", Goal::EXIT_CUBICLE},
+    {"NAVIGATION_ALLOW_HORIZONTAL_MOVEMENT", Goal::NAVIGATION_ALLOW_HORIZONTAL_MOVEMENT},
+    {"NAVIGATION_PRECISE_GOAL_REACHING", Goal::NAVIGATION_PRECISE_GOAL_REACHING},
+    {"STATICGONGCOVERAGE", Goal::STATICGONGCOVERAGE}};
+  const auto named = modes.find(text);
+  if (named != modes.end()) {
+    return named->second;
+  }
+  try {
+    std::size_t used = 0;
+    const long value = std::stol(text, &used);
+    if (used == text.size() && value >= INT32_MIN && value <= INT32_MAX) {
+      return static_cast<int32_t>(value);
+    }
+  } catch (const std::exception &) {
+  }
+  return std::nullopt;
+}
+
+}  // namespace velmoran_nav2_sim

@@ -1,0 +1,134 @@
+#include "velmoran_nav2_sim/scenario_runner.hpp"
+
+#include <chrono>
+#include <stdexcept>
+
+#include <fmt/format.h>
+
+#include "velmoran_nav2_sim/result_table.hpp"
+#include "velmoran_nav2_sim/scenario_parser.hpp"
+#include "velmoran_nav2_sim/scenario_player.hpp"
+#include "velmoran_nav2_sim/simulation_host.hpp"
+#include "velmoran_nav2_sim/svg_plot.hpp"
+
+namespace velmoran_nav2_sim
+{
+
+std::string ScenarioRunner::usage()
+{
+  return "usage: velmoran_nav2_sim_runner [scenario.yaml] [--time-factor F] [--plot FILE.svg] "
+         "[--tree FILE.xml]\n";
+}
+
+ScenarioRunner::Options ScenarioRunner::parseArguments(
+  const std::vector<std::string> & arguments, const Options & defaults)
+{
+  Options options = defaults;
+  bool scenario_given = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string & argument = arguments[i];
+    auto value = [&]() -> const std::string & {
+      if (i + 1 >= arguments.size()) {
+        throw std::invalid_argument(argument + " needs a value\n" + usage());
+      }
+      return arguments[++i];
+    };
+    if (argument == "--time-factor") {
+      const std::string & text = value();
+      std::size_t used = 0;
+      double factor = 0.0;
+      try {
+        factor = std::stod(text, &used);
+      } catch (const std::exception &) {
+        used = 0;
+      }
+      if (used != text.size() || !(factor > 0.0)) {
+        throw std::invalid_argument("--time-factor takes a number above 0, not '" + text + "'");
+      }
+      options.time_factor = factor;
+    } else if (argument == "--plot") {
+      options.plot_file = value();
+    } else if (argument == "--tree") {
+      options.tree_file = value();
+    } else if (!argument.empty() && argument[0] != '-' && !scenario_given) {
+      options.scenario_file = argument;
+      scenario_given = true;
+    } else {
+      throw std::invalid_argument("unknown argument '" + argument + "'\n" + usage());
+    }
+  }
+  return options;
+}
+
+int ScenarioRunner::run(const Options & options, std::ostream & out, std::ostream & err)
+{
+  Scenario scenario;
+  try {
+    scenario = ScenarioParser::parseFile(options.scenario_file);
+  } catch (const ScenarioError & error) {
+    err << "scenario error: " << error.what() << "\n";
+    return 2;
+  }
+  const double time_factor =
+    options.time_factor.value_or(scenario.time_factor.value_or(kDefaultTimeFactor));
+
+  SimulationHost::Options host_options;
+  host_options.tree_file = options.tree_file;
+  host_options.plugin_libraries = options.plugin_libraries;
+  host_options.time_factor = time_factor;
+  host_options.start = scenario.start;
+  host_options.obstacles = scenario.obstacles;
+
+  err << fmt::format(
+    "[scenario] {} ({}): {} steps, time factor {}\n", scenario.name, scenario.file,
+    scenario.steps.size(), time_factor);
+  const auto wall_start = std::chrono::steady_clock::now();
+  std::vector<JobRecord> jobs;
+  std::vector<std::string> mismatches;
+  SvgPlot::Content plot;
+  int stop_commands = 0;
+  try {
+    SimulationHost host(host_options);
+    ScenarioPlayer player(scenario, host, err);
+    player.play();
+    jobs = player.jobs();
+    mismatches = player.mismatches();
+    plot.trajectory = host.robot().trajectory();
+    stop_commands = host.robot().stopCommands();
+    plot.title = fmt::format(
+      "{}: {} jobs, {:.1f} s simulated", scenario.name, jobs.size(), host.robot().simTime());
+  } catch (const std::exception & error) {
+    err << "scenario " << scenario.name << " could not be played: " << error.what() << "\n";
+    return 2;
+  }
+  const double wall_seconds =
+    std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
+
+  plot.start = scenario.start;
+  plot.obstacles = scenario.obstacles;
+  plot.jobs = jobs;
+  const std::string plot_file =
+    options.plot_file.empty() ? scenario.name + ".svg" : options.plot_file;
+  out << "\n" << ResultTable::format(jobs);
+  out << fmt::format(
+    "\n{} jobs in {:.1f} s wall time (time factor {}); the robot took {} zero-velocity "
+    "command(s) from the node; plot: {}\n",
+    jobs.size(), wall_seconds, time_factor, stop_commands, plot_file);
+  try {
+    SvgPlot::write(plot, plot_file);
+  } catch (const std::exception & error) {
+    err << error.what() << "\n";
+    return 2;
+  }
+  if (!mismatches.empty()) {
+    out << fmt::format("\n{} mismatch(es) with the scenario's expectations:\n", mismatches.size());
+    for (const auto & mismatch : mismatches) {
+      out << "  " << mismatch << "\n";
+    }
+    return 1;
+  }
+  out << "Every job ended as the scenario expects.\n";
+  return 0;
+}
+
+}  // namespace velmoran_nav2_sim
