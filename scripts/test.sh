@@ -3,16 +3,19 @@
 # Options: --werror            treat compiler warnings as errors
 #          --sanitizer KIND    build with thread or address sanitizer (in build-KIND)
 #          --labels REGEX      run only the tests whose label matches
+#          --targets "A B"     build only these targets (and what they need)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 werror=OFF
 sanitizer=""
 labels=""
+targets=""
 while (($#)); do
   case "$1" in
     --werror) werror=ON ;;
     --sanitizer) sanitizer="$2"; shift ;;
     --labels) labels="$2"; shift ;;
+    --targets) targets="$2"; shift ;;
     *) echo "unknown option: $1" >&2; exit 2 ;;
   esac
   shift
@@ -20,6 +23,6 @@ done
 
 "$root/scripts/install-deps.sh"
 build="$root/build${sanitizer:+-$sanitizer}"
-"$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+BUILD_TARGETS="$targets" "$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELMORAN_WERROR="$werror" -DVELMORAN_SANITIZER="$sanitizer"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" ${labels:+-L "$labels"}
