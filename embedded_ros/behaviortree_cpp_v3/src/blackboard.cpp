@@ -92,7 +92,7 @@ void Blackboard::clear()
 }
 
 std::shared_ptr<Blackboard::Entry> Blackboard::createEntryImpl(
-  const std::string & key, const PortInfo & info)
+  const std::string & key, const PortInfo & info, const Any * initial_value)
 {
   std::lock_guard<std::mutex> lock(mutex_);
   auto storage_it = storage_.find(key);
@@ -114,9 +114,11 @@ std::shared_ptr<Blackboard::Entry> Blackboard::createEntryImpl(
   auto parent = parent_bb_.lock();
   auto remapping_it = internal_to_external_.find(key);
   if (parent && remapping_it != internal_to_external_.end()) {
-    entry = parent->createEntryImpl(remapping_it->second, info);
+    entry = parent->createEntryImpl(remapping_it->second, info, initial_value);
   } else if (parent && autoremapping_) {
-    entry = parent->createEntryImpl(key, info);
+    entry = parent->createEntryImpl(key, info, initial_value);
+  } else if (initial_value) {
+    entry = std::make_shared<Entry>(Any(*initial_value), info);
   } else {
     entry = std::make_shared<Entry>(info);
   }

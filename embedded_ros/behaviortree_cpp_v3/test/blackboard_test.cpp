@@ -177,4 +177,39 @@ TEST(BlackboardTest, ConcurrentWritersAndReadersSeeWholeValues)
   EXPECT_EQ(torn_reads, 0);
 }
 
+TEST(BlackboardTest, ANewEntryIsNeverSeenWithoutItsValue)
+{
+  auto blackboard = Blackboard::create();
+  constexpr int kKeys = 2000;
+  std::atomic<int> written{0};
+  std::thread writer([&] {
+    for (int i = 0; i < kKeys; ++i) {
+      blackboard->set("key_" + std::to_string(i), i);
+      written = i + 1;
+    }
+  });
+  // Reads each key as soon as it may exist, racing its first write.
+  int empty_reads = 0;
+  for (int i = 0; i < kKeys; ++i) {
+    const std::string key = "key_" + std::to_string(i);
+    int value = -1;
+    bool found = false;
+    while (!found) {
+      const bool must_exist = written.load() > i;
+      try {
+        found = blackboard->get(key, value);
+      } catch (const std::exception &) {
+        ++empty_reads;
+        found = true;
+      }
+      if (!found && must_exist) {
+        ADD_FAILURE() << key << " missing after its write";
+        break;
+      }
+    }
+  }
+  writer.join();
+  EXPECT_EQ(empty_reads, 0);
+}
+
 }  // namespace

@@ -82,7 +82,8 @@ public:
       const PortInfo first_write_info = std::is_constructible<std::string, T>::value
                                           ? PortInfo(PortDirection::INOUT)
                                           : PortInfo(PortDirection::INOUT, new_value.type(), {});
-      entry = createEntryImpl(key, first_write_info);
+      // The entry becomes visible holding its value, never empty.
+      entry = createEntryImpl(key, first_write_info, &new_value);
     }
 
     std::lock_guard<std::mutex> lock(entry->mutex);
@@ -146,7 +147,8 @@ private:
   /// The entry of the key, following remappings to the parent.
   std::shared_ptr<Entry> findEntry(const std::string & key) const;
 
-  std::shared_ptr<Entry> createEntryImpl(const std::string & key, const PortInfo & info);
+  std::shared_ptr<Entry> createEntryImpl(
+    const std::string & key, const PortInfo & info, const Any * initial_value = nullptr);
 
   /// Calls reader with the value under the entry's lock; false when the key is missing.
   template <typename Reader>
