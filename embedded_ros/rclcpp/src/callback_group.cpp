@@ -47,12 +47,26 @@ void CallbackGroup::collect_all_ptrs(
   std::function<void(const rclcpp::TimerBase::SharedPtr &)> timer_func,
   std::function<void(const rclcpp::Waitable::SharedPtr &)> waitable_func) const
 {
-  std::lock_guard<std::mutex> lock(mutex_);
-  collect(subscription_ptrs_, sub_func);
-  collect(service_ptrs_, service_func);
-  collect(client_ptrs_, client_func);
-  collect(timer_ptrs_, timer_func);
-  collect(waitable_ptrs_, waitable_func);
+  // The callbacks run on copies taken under the lock and outside it: the strong references they
+  // hold may be the last ones, and an entity's deleter may remove itself from this group.
+  std::vector<rclcpp::SubscriptionBase::WeakPtr> subscriptions;
+  std::vector<rclcpp::ServiceBase::WeakPtr> services;
+  std::vector<rclcpp::ClientBase::WeakPtr> clients;
+  std::vector<rclcpp::TimerBase::WeakPtr> timers;
+  std::vector<rclcpp::Waitable::WeakPtr> waitables;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    subscriptions = subscription_ptrs_;
+    services = service_ptrs_;
+    clients = client_ptrs_;
+    timers = timer_ptrs_;
+    waitables = waitable_ptrs_;
+  }
+  collect(subscriptions, sub_func);
+  collect(services, service_func);
+  collect(clients, client_func);
+  collect(timers, timer_func);
+  collect(waitables, waitable_func);
 }
 
 std::atomic_bool & CallbackGroup::can_be_taken_from() { return can_be_taken_from_; }

@@ -95,6 +95,42 @@ TEST_F(LifetimeTest, ExecutorDestroyedReleasesNodeForAnother)
   EXPECT_NO_THROW(second.add_node(node));
 }
 
+class IdleWaitable : public rclcpp::Waitable
+{
+public:
+  bool is_ready() override { return false; }
+  std::shared_ptr<void> take_data() override { return nullptr; }
+  void execute(std::shared_ptr<void> &) override {}
+};
+
+TEST_F(LifetimeTest, WaitableLastHeldByAnExecutorScanLeavesItsGroupOnDestruction)
+{
+  auto node = std::make_shared<rclcpp::Node>("self_removing");
+  auto waitables = node->get_node_waitables_interface();
+  std::shared_ptr<rclcpp::Waitable> waitable(new IdleWaitable, [waitables](rclcpp::Waitable * raw) {
+    waitables->remove_waitable(
+      std::shared_ptr<rclcpp::Waitable>(raw, [](rclcpp::Waitable *) {}), nullptr);
+    delete raw;
+  });
+  waitables->add_waitable(waitable, nullptr);
+  auto group = node->get_node_base_interface()->get_default_callback_group();
+
+  // The owner lets go while a scan holds the only strong reference, as an executor's scan does
+  // when another thread drops an action server.
+  auto scanned = std::make_shared<std::promise<void>>();
+  auto done = scanned->get_future();
+  std::thread([group, scanned, &waitable] {
+    group->collect_all_ptrs(
+      [](const rclcpp::SubscriptionBase::SharedPtr &) {},
+      [](const rclcpp::ServiceBase::SharedPtr &) {}, [](const rclcpp::ClientBase::SharedPtr &) {},
+      [](const rclcpp::TimerBase::SharedPtr &) {},
+      [&waitable](const rclcpp::Waitable::SharedPtr &) { waitable.reset(); });
+    scanned->set_value();
+  }).detach();
+  EXPECT_EQ(done.wait_for(5s), std::future_status::ready) << "the scan deadlocked on its group";
+  EXPECT_EQ(waitable, nullptr);
+}
+
 TEST_F(LifetimeTest, PrivateServiceNamesAndSpinUntilFutureInMultiThreadedExecutor)
 {
   auto node = std::make_shared<rclcpp::Node>("private_names", "/ns");
