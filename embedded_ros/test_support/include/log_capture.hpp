@@ -1,6 +1,6 @@
 // Records what is logged while it lives (rcutils output handler), for assertions on log lines.
-#ifndef RCLCPP_LIFECYCLE_TEST__LOG_CAPTURE_HPP_
-#define RCLCPP_LIFECYCLE_TEST__LOG_CAPTURE_HPP_
+#ifndef EMBEDDED_ROS_TEST_SUPPORT__LOG_CAPTURE_HPP_
+#define EMBEDDED_ROS_TEST_SUPPORT__LOG_CAPTURE_HPP_
 
 #include <cstdarg>
 #include <cstdio>
@@ -70,4 +70,4 @@ private:
   rcutils_logging_output_handler_t previous_;
 };
 
-#endif  // RCLCPP_LIFECYCLE_TEST__LOG_CAPTURE_HPP_
+#endif  // EMBEDDED_ROS_TEST_SUPPORT__LOG_CAPTURE_HPP_
