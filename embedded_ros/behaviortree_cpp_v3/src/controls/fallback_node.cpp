@@ -1,5 +1,7 @@
 #include "behaviortree_cpp_v3/controls/fallback_node.h"
 
+#include "tick_children_while.h"
+
 namespace BT
 {
 FallbackNode::FallbackNode(const std::string & name) : ControlNode(name, {})
@@ -16,25 +18,13 @@ void FallbackNode::halt()
 NodeStatus FallbackNode::tick()
 {
   setStatus(NodeStatus::RUNNING);
-  while (current_child_idx_ < childrenCount()) {
-    const NodeStatus child_status = children_nodes_[current_child_idx_]->executeTick();
-    switch (child_status) {
-      case NodeStatus::RUNNING:
-        return NodeStatus::RUNNING;
-      case NodeStatus::SUCCESS:
-        haltChildren();
-        current_child_idx_ = 0;
-        return NodeStatus::SUCCESS;
-      case NodeStatus::FAILURE:
-        ++current_child_idx_;
-        break;
-      case NodeStatus::IDLE:
-        throw LogicError("A child node must never return IDLE");
-    }
+  const NodeStatus status =
+    detail::tickChildrenWhile(children_nodes_, current_child_idx_, NodeStatus::FAILURE);
+  if (status != NodeStatus::RUNNING) {
+    haltChildren();
+    current_child_idx_ = 0;
   }
-  haltChildren();
-  current_child_idx_ = 0;
-  return NodeStatus::FAILURE;
+  return status;
 }
 
 }  // namespace BT

@@ -1,29 +1,23 @@
 #include "behaviortree_cpp_v3/controls/reactive_fallback.h"
 
+#include "tick_children_while.h"
+
 namespace BT
 {
 NodeStatus ReactiveFallback::tick()
 {
   setStatus(NodeStatus::RUNNING);
-  for (size_t index = 0; index < childrenCount(); ++index) {
-    const NodeStatus child_status = children_nodes_[index]->executeTick();
-    switch (child_status) {
-      case NodeStatus::RUNNING:
-        for (size_t i = index + 1; i < childrenCount(); ++i) {
-          haltChild(i);
-        }
-        return NodeStatus::RUNNING;
-      case NodeStatus::SUCCESS:
-        haltChildren();
-        return NodeStatus::SUCCESS;
-      case NodeStatus::FAILURE:
-        break;
-      case NodeStatus::IDLE:
-        throw LogicError("A child node must never return IDLE");
+  // Every tick starts again at the first child.
+  size_t index = 0;
+  const NodeStatus status = detail::tickChildrenWhile(children_nodes_, index, NodeStatus::FAILURE);
+  if (status == NodeStatus::RUNNING) {
+    for (size_t i = index + 1; i < childrenCount(); ++i) {
+      haltChild(i);
     }
+  } else {
+    haltChildren();
   }
-  haltChildren();
-  return NodeStatus::FAILURE;
+  return status;
 }
 
 }  // namespace BT

@@ -1,5 +1,7 @@
 #include "behaviortree_cpp_v3/controls/sequence_star_node.h"
 
+#include "tick_children_while.h"
+
 namespace BT
 {
 SequenceStarNode::SequenceStarNode(const std::string & name) : ControlNode(name, {})
@@ -16,27 +18,18 @@ void SequenceStarNode::halt()
 NodeStatus SequenceStarNode::tick()
 {
   setStatus(NodeStatus::RUNNING);
-  while (current_child_idx_ < childrenCount()) {
-    const NodeStatus child_status = children_nodes_[current_child_idx_]->executeTick();
-    switch (child_status) {
-      case NodeStatus::RUNNING:
-        return NodeStatus::RUNNING;
-      case NodeStatus::FAILURE:
-        // The next tick resumes at the failed child.
-        for (size_t i = current_child_idx_; i < childrenCount(); ++i) {
-          haltChild(i);
-        }
-        return NodeStatus::FAILURE;
-      case NodeStatus::SUCCESS:
-        ++current_child_idx_;
-        break;
-      case NodeStatus::IDLE:
-        throw LogicError("A child node must never return IDLE");
+  const NodeStatus status =
+    detail::tickChildrenWhile(children_nodes_, current_child_idx_, NodeStatus::SUCCESS);
+  if (status == NodeStatus::FAILURE) {
+    // The next tick resumes at the failed child.
+    for (size_t i = current_child_idx_; i < childrenCount(); ++i) {
+      haltChild(i);
     }
+  } else if (status == NodeStatus::SUCCESS) {
+    haltChildren();
+    current_child_idx_ = 0;
   }
-  haltChildren();
-  current_child_idx_ = 0;
-  return NodeStatus::SUCCESS;
+  return status;
 }
 
 }  // namespace BT

@@ -1,0 +1,34 @@
+#ifndef BEHAVIORTREE_CPP_V3_SRC_CONTROLS_TICK_CHILDREN_WHILE_H
+#define BEHAVIORTREE_CPP_V3_SRC_CONTROLS_TICK_CHILDREN_WHILE_H
+
+#include <vector>
+
+#include "behaviortree_cpp_v3/exceptions.h"
+#include "behaviortree_cpp_v3/tree_node.h"
+
+namespace BT
+{
+namespace detail
+{
+/// The sweep that sequences and fallbacks share: ticks the children from `index` on while each
+/// returns `keep_going`. Returns the first other status, with `index` left at the child that
+/// returned it, or `keep_going` once every child has returned it.
+inline NodeStatus tickChildrenWhile(
+  const std::vector<TreeNode *> & children, size_t & index, NodeStatus keep_going)
+{
+  for (; index < children.size(); ++index) {
+    const NodeStatus child_status = children[index]->executeTick();
+    if (child_status == NodeStatus::IDLE) {
+      throw LogicError("A child node must never return IDLE");
+    }
+    if (child_status != keep_going) {
+      return child_status;
+    }
+  }
+  return keep_going;
+}
+
+}  // namespace detail
+}  // namespace BT
+
+#endif  // BEHAVIORTREE_CPP_V3_SRC_CONTROLS_TICK_CHILDREN_WHILE_H
