@@ -15,23 +15,24 @@ namespace velmoran
 namespace
 {
 
-enum class Switch { kUnset, kTrue, kFalse, kInvalid };
-
+// Reads a "true"/"false" switch; unset or any other text gives `fallback`, with a note on stdout.
 // The environment is read only during set-up, which the singleton's construction serialises.
-Switch readSwitch(const char * variable)
+bool readSwitch(const char * variable, bool fallback)
 {
   const char * value = std::getenv(variable);  // NOLINT(concurrency-mt-unsafe)
+  const char * fallback_word = fallback ? "true" : "false";
   if (value == nullptr) {
-    return Switch::kUnset;
+    std::cout << "environment variable " << variable << " is not set, and set " << fallback_word
+              << "\n";
+    return fallback;
   }
   const std::string text(value);
-  if (text == "true") {
-    return Switch::kTrue;
+  if (text == "true" || text == "false") {
+    return text == "true";
   }
-  if (text == "false") {
-    return Switch::kFalse;
-  }
-  return Switch::kInvalid;
+  std::cout << "environment variable " << variable << " is invalid, and set " << fallback_word
+            << "\n";
+  return fallback;
 }
 
 std::optional<int> levelFromWord(const std::string & word)
@@ -46,40 +47,6 @@ std::optional<int> levelFromWord(const std::string & word)
     }
   }
   return std::nullopt;
-}
-
-bool wantsConsole()
-{
-  switch (readSwitch("SPDLOG_STDOUT")) {
-    case Switch::kUnset:
-      std::cout << "environment variable SPDLOG_STDOUT is not set, and set true\n";
-      return true;
-    case Switch::kTrue:
-      return true;
-    case Switch::kFalse:
-      return false;
-    case Switch::kInvalid:
-      break;
-  }
-  std::cout << "environment variable SPDLOG_STDOUT is invalid, and set true\n";
-  return true;
-}
-
-bool wantsJournal()
-{
-  switch (readSwitch("SPDLOG_SYSTEMD")) {
-    case Switch::kUnset:
-      std::cout << "environment variable SPDLOG_SYSTEMD is not set, and set false\n";
-      return false;
-    case Switch::kTrue:
-      return true;
-    case Switch::kFalse:
-      return false;
-    case Switch::kInvalid:
-      break;
-  }
-  std::cout << "environment variable SPDLOG_SYSTEMD is invalid, and set false\n";
-  return false;
 }
 
 int configuredLevel()
@@ -116,10 +83,10 @@ Logger::Logger(const std::string & name)
 void Logger::setUp(const std::string & name)
 {
   std::vector<spdlog::sink_ptr> sinks;
-  if (wantsConsole()) {
+  if (readSwitch("SPDLOG_STDOUT", true)) {
     sinks.push_back(makeConsoleSink());
   }
-  if (wantsJournal()) {
+  if (readSwitch("SPDLOG_SYSTEMD", false)) {
     sinks.push_back(makeJournalSink());
   }
   logger_ = std::make_shared<spdlog::logger>(name, sinks.begin(), sinks.end());
