@@ -92,7 +92,7 @@ ScenarioPlayer::ScenarioPlayer(
   planner_status_ = node_->create_subscription<action_msgs::msg::GoalStatusArray>(
     "planner/_action/status", rclcpp::QoS(rclcpp::KeepLast(10)),
     [this](action_msgs::msg::GoalStatusArray::ConstSharedPtr status) { onStatus(*status); });
-  host_.spin(node_);
+  spinner_.add(node_);
   if (!planner_->wait_for_action_server(kAnswerTimeout)) {
     throw std::runtime_error("the decision node serves no \"planner\" action");
   }

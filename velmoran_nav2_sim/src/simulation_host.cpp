@@ -48,6 +48,4 @@ SimulationHost::~SimulationHost()
   SimWorld::instance().reset();
 }
 
-void SimulationHost::spin(const rclcpp::Node::SharedPtr & node) { spinner_.add(node); }
-
 }  // namespace velmoran_nav2_sim

@@ -23,6 +23,7 @@
 #include "velmoran_nav2_sim/job_record.hpp"
 #include "velmoran_nav2_sim/scenario.hpp"
 #include "velmoran_nav2_sim/simulation_host.hpp"
+#include "velmoran_nav2_sim/spin_thread.hpp"
 
 namespace velmoran_nav2_sim
 {
@@ -91,6 +92,9 @@ private:
   /// The job of a forwarded pose whose Planner goal has not been seen yet.
   std::optional<std::size_t> awaiting_forwarded_;
   std::vector<std::string> problems_;
+  /// Runs the callbacks of `node_`, which use every member above; declared last so that its
+  /// thread has ended before any of them is destroyed.
+  SpinThread spinner_;
 };
 
 }  // namespace velmoran_nav2_sim

@@ -46,8 +46,6 @@ public:
   SimRobot & robot() { return *robot_; }
   CostmapSimNode & localCostmap() { return *local_costmap_; }
   CostmapSimNode & globalCostmap() { return *global_costmap_; }
-  /// Adds a node of the host's user (a client) to the executor.
-  void spin(const rclcpp::Node::SharedPtr & node);
 
 private:
   std::shared_ptr<SimRobot> robot_;
