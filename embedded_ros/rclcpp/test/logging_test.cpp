@@ -2,38 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "log_capture.hpp"
 #include "rclcpp/rclcpp.hpp"
 #include "ros_fixture.hpp"
 
 namespace
 {
-
-struct Captured
-{
-  int severity;
-  std::string name;
-  std::string message;
-};
-
-std::vector<Captured> g_captured;
-
-void capture(
-  const rcutils_log_location_t *, int severity, const char * name, rcutils_time_point_value_t,
-  const char * format, va_list * args)
-{
-  char buffer[512];
-  va_list copy;
-  va_copy(copy, *args);
-  std::vsnprintf(buffer, sizeof(buffer), format, copy);
-  va_end(copy);
-  g_captured.push_back({severity, name, buffer});
-}
 
 class LoggingTest : public RosTest
 {
@@ -41,18 +21,18 @@ protected:
   void SetUp() override
   {
     RosTest::SetUp();
-    g_captured.clear();
-    previous_ = rcutils_logging_get_output_handler();
-    rcutils_logging_set_output_handler(capture);
+    log_ = std::make_unique<LogCapture>();
   }
   void TearDown() override
   {
-    rcutils_logging_set_output_handler(previous_);
+    log_.reset();
     RosTest::TearDown();
   }
 
+  std::vector<LogLine> captured() const { return log_->lines(); }
+
 private:
-  rcutils_logging_output_handler_t previous_ = nullptr;
+  std::unique_ptr<LogCapture> log_;
 };
 
 TEST_F(LoggingTest, MacrosRespectLevelsPerLogger)
@@ -66,12 +46,12 @@ TEST_F(LoggingTest, MacrosRespectLevelsPerLogger)
   logger.set_level(rclcpp::Logger::Level::Error);
   RCLCPP_WARN(logger, "suppressed");
   RCLCPP_ERROR(logger, "error");
-  ASSERT_EQ(g_captured.size(), 4u);
-  EXPECT_EQ(g_captured[0].message, "shown 2");
-  EXPECT_EQ(g_captured[0].severity, RCUTILS_LOG_SEVERITY_INFO);
-  EXPECT_EQ(g_captured[1].message, "stream 3");
-  EXPECT_EQ(g_captured[2].name, "planner.sub");
-  EXPECT_EQ(g_captured[3].severity, RCUTILS_LOG_SEVERITY_ERROR);
+  ASSERT_EQ(captured().size(), 4u);
+  EXPECT_EQ(captured()[0].message, "shown 2");
+  EXPECT_EQ(captured()[0].severity, RCUTILS_LOG_SEVERITY_INFO);
+  EXPECT_EQ(captured()[1].message, "stream 3");
+  EXPECT_EQ(captured()[2].logger, "planner.sub");
+  EXPECT_EQ(captured()[3].severity, RCUTILS_LOG_SEVERITY_ERROR);
   logger.set_level(rclcpp::Logger::Level::Unset);
 }
 
@@ -83,8 +63,8 @@ TEST_F(LoggingTest, OnceAndThrottle)
     RCLCPP_INFO_ONCE(logger, "once");
     RCLCPP_INFO_THROTTLE(logger, clock, 60000, "throttled %d", i);
   }
-  ASSERT_EQ(g_captured.size(), 2u);
-  EXPECT_EQ(g_captured[1].message, "throttled 0");
+  ASSERT_EQ(captured().size(), 2u);
+  EXPECT_EQ(captured()[1].message, "throttled 0");
 }
 
 TEST_F(LoggingTest, LogLevelArgumentSetsLevels)
@@ -93,7 +73,7 @@ TEST_F(LoggingTest, LogLevelArgumentSetsLevels)
   const char * argv[] = {"p", "--ros-args", "--log-level", "cli_logger:=debug"};
   rclcpp::init(4, argv);
   RCLCPP_DEBUG(rclcpp::get_logger("cli_logger"), "debug from argument");
-  ASSERT_EQ(g_captured.size(), 1u);
+  ASSERT_EQ(captured().size(), 1u);
   rclcpp::get_logger("cli_logger").set_level(rclcpp::Logger::Level::Unset);
 }
 
@@ -119,8 +99,8 @@ TEST_F(LoggingTest, NodeLoggerIsNamedAfterNode)
 {
   rclcpp::Node node("talker", "/robot/base");
   RCLCPP_INFO(node.get_logger(), "hello");
-  ASSERT_EQ(g_captured.size(), 1u);
-  EXPECT_EQ(g_captured[0].name, "robot.base.talker");
+  ASSERT_EQ(captured().size(), 1u);
+  EXPECT_EQ(captured()[0].logger, "robot.base.talker");
 }
 
 }  // namespace

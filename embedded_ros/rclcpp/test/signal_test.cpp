@@ -5,33 +5,18 @@
 #include <string>
 #include <thread>
 
+#include "log_capture.hpp"
 #include "rclcpp/rclcpp.hpp"
-#include "rcutils/logging.h"
 #include "ros_fixture.hpp"
 
 namespace
 {
 
-std::string g_last_log;
-
-void capture(
-  const rcutils_log_location_t *, int, const char *, rcutils_time_point_value_t,
-  const char * format, va_list * args)
-{
-  char buffer[256];
-  va_list copy;
-  va_copy(copy, *args);
-  std::vsnprintf(buffer, sizeof(buffer), format, copy);
-  va_end(copy);
-  g_last_log = buffer;
-}
-
 TEST(SignalTest, SigintEndsSpinAndShutsDown)
 {
   rclcpp::init(0, nullptr);
   ASSERT_TRUE(rclcpp::signal_handlers_installed());
-  auto previous_handler = rcutils_logging_get_output_handler();
-  rcutils_logging_set_output_handler(capture);
+  auto log = std::make_unique<LogCapture>();
   auto node = std::make_shared<rclcpp::Node>("interrupted");
   auto context = rclcpp::contexts::get_global_default_context();
   bool shutdown_callback_ran = false;
@@ -53,8 +38,10 @@ TEST(SignalTest, SigintEndsSpinAndShutsDown)
   EXPECT_FALSE(rclcpp::ok());
   EXPECT_TRUE(shutdown_callback_ran);
   EXPECT_EQ(rclcpp::contexts::get_global_default_context()->shutdown_reason(), "signal handler");
-  rcutils_logging_set_output_handler(previous_handler);
-  EXPECT_EQ(g_last_log, "signal_handler(signum=2)");
+  const auto lines = log->lines();
+  log.reset();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().message, "signal_handler(signum=2)");
   rclcpp::shutdown();
   EXPECT_FALSE(rclcpp::signal_handlers_installed());
 }

@@ -24,16 +24,22 @@ public:
   {
     rcutils_logging_set_output_handler(&LogCapture::handle);
     std::lock_guard<std::mutex> lock(mutex());
-    lines().clear();
+    lines_store().clear();
   }
 
   ~LogCapture() { rcutils_logging_set_output_handler(previous_); }
+
+  std::vector<LogLine> lines() const
+  {
+    std::lock_guard<std::mutex> lock(mutex());
+    return lines_store();
+  }
 
   std::vector<LogLine> lines_of(const std::string & logger) const
   {
     std::lock_guard<std::mutex> lock(mutex());
     std::vector<LogLine> result;
-    for (const auto & line : lines()) {
+    for (const auto & line : lines_store()) {
       if (line.logger == logger) {
         result.push_back(line);
       }
@@ -52,7 +58,7 @@ private:
     std::vsnprintf(buffer, sizeof(buffer), format, copy);
     va_end(copy);
     std::lock_guard<std::mutex> lock(mutex());
-    lines().push_back({name ? name : "", severity, buffer});
+    lines_store().push_back({name ? name : "", severity, buffer});
   }
 
   static std::mutex & mutex()
@@ -61,7 +67,7 @@ private:
     return instance;
   }
 
-  static std::vector<LogLine> & lines()
+  static std::vector<LogLine> & lines_store()
   {
     static std::vector<LogLine> instance;
     return instance;

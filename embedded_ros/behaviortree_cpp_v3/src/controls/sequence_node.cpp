@@ -1,6 +1,6 @@
 #include "behaviortree_cpp_v3/controls/sequence_node.h"
 
-#include "tick_children_while.h"
+#include "child_sweep.h"
 
 namespace BT
 {

@@ -1,8 +1,9 @@
-#ifndef BEHAVIORTREE_CPP_V3_SRC_CONTROLS_TICK_CHILDREN_WHILE_H
-#define BEHAVIORTREE_CPP_V3_SRC_CONTROLS_TICK_CHILDREN_WHILE_H
+#ifndef BEHAVIORTREE_CPP_V3_SRC_CONTROLS_CHILD_SWEEP_H
+#define BEHAVIORTREE_CPP_V3_SRC_CONTROLS_CHILD_SWEEP_H
 
 #include <vector>
 
+#include "behaviortree_cpp_v3/control_node.h"
 #include "behaviortree_cpp_v3/exceptions.h"
 #include "behaviortree_cpp_v3/tree_node.h"
 
@@ -28,7 +29,23 @@ inline NodeStatus tickChildrenWhile(
   return keep_going;
 }
 
+/// One tick of a reactive control: a sweep from the first child. A RUNNING child halts the
+/// children after it; any other end halts them all.
+inline NodeStatus tickReactively(ControlNode & node, NodeStatus keep_going)
+{
+  size_t index = 0;
+  const NodeStatus status = tickChildrenWhile(node.children(), index, keep_going);
+  if (status == NodeStatus::RUNNING) {
+    for (size_t i = index + 1; i < node.childrenCount(); ++i) {
+      node.haltChild(i);
+    }
+  } else {
+    node.haltChildren();
+  }
+  return status;
+}
+
 }  // namespace detail
 }  // namespace BT
 
-#endif  // BEHAVIORTREE_CPP_V3_SRC_CONTROLS_TICK_CHILDREN_WHILE_H
+#endif  // BEHAVIORTREE_CPP_V3_SRC_CONTROLS_CHILD_SWEEP_H
