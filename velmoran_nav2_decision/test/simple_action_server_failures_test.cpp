@@ -98,26 +98,31 @@ TEST_F(SimpleActionServerFailures, ThrowingCallbackEndsBothGoalsAndTheWorkerSurv
 TEST_F(SimpleActionServerFailures, GoalAcceptedWhileTheWorkerWindsDownIsExecuted)
 {
   server_->activate();
-  onExecute = [this](const std::string & name) {
-    if (name.rfind("late", 0) == 0) {
-      EXPECT_TRUE(server_->cancel_requested());
-      server_->terminate_current();
-    } else {
-      server_->succeeded_current();
-    }
-  };
 
   struct LateGoal
   {
     std::string name;
-    std::atomic<bool> armed{true};
+    // Armed by the round's early goal: the worker of the previous round's late goal may log its
+    // last line after that goal's result has reached the test, and must not set off this round.
+    std::atomic<bool> armed{false};
     Gate handled;
     std::shared_ptr<ClientGoalHandle> handle;
   };
+  std::shared_ptr<LateGoal> late;  // set before the round's early goal is sent
+  onExecute = [this, &late](const std::string & name) {
+    if (name.rfind("late", 0) == 0) {
+      EXPECT_TRUE(server_->cancel_requested());
+      server_->terminate_current();
+    } else {
+      late->armed = true;
+      server_->succeeded_current();
+    }
+  };
+
   for (int round = 0; round < 20; ++round) {
-    auto late = std::make_shared<LateGoal>();
+    late = std::make_shared<LateGoal>();
     late->name = "late " + std::to_string(round);
-    ros_log_.setHook([this, late](const RosLogLine & line) {
+    ros_log_.setHook([this, late = late](const RosLogLine & line) {
       if (line.message != serverLine("Worker thread done.") || !late->armed.exchange(false)) {
         return;
       }
