@@ -63,8 +63,8 @@ TEST_F(PreemptionTest, NewGoalTakesOverTheRunningCall)
   EXPECT_EQ(2, harness_.treeRuns());
   const CapturedLine taken = harness_.log().find("isNewGoalAvailable", from);
   EXPECT_EQ("receivedNewGoal", taken.function);
-  // The call reports with the run mode of the goal that started it.
-  EXPECT_NE(std::string::npos, harness_.log().indexOf("last_run_mode: -1, curr_run_mode: 0", from));
+  // The call closes, after its report, with the run mode of the goal that started it.
+  EXPECT_TRUE(harness_.log().waitFor("last_run_mode: -1, curr_run_mode: 0", from));
 }
 
 TEST_F(PreemptionTest, ThirdGoalReplacesTheWaitingOne)
