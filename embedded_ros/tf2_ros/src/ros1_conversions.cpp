@@ -8,6 +8,24 @@ namespace tf2_ros
 {
 namespace detail
 {
+namespace
+{
+// The ROS 1 and ROS 2 messages share every field but the stamp.
+template <typename From, typename To>
+void copyFramesAndTransform(const From & from, To & to)
+{
+  to.header.frame_id = from.header.frame_id;
+  to.child_frame_id = from.child_frame_id;
+  to.transform.translation.x = from.transform.translation.x;
+  to.transform.translation.y = from.transform.translation.y;
+  to.transform.translation.z = from.transform.translation.z;
+  to.transform.rotation.x = from.transform.rotation.x;
+  to.transform.rotation.y = from.transform.rotation.y;
+  to.transform.rotation.z = from.transform.rotation.z;
+  to.transform.rotation.w = from.transform.rotation.w;
+}
+}  // namespace
+
 ros::Time to_ros1(const tf2::TimePoint & time)
 {
   const int64_t ns = time.time_since_epoch().count();
@@ -43,15 +61,7 @@ geometry_msgs::TransformStamped to_ros1(const geometry_msgs::msg::TransformStamp
   geometry_msgs::TransformStamped result;
   result.header.stamp =
     ros::Time(static_cast<uint32_t>(transform.header.stamp.sec), transform.header.stamp.nanosec);
-  result.header.frame_id = transform.header.frame_id;
-  result.child_frame_id = transform.child_frame_id;
-  result.transform.translation.x = transform.transform.translation.x;
-  result.transform.translation.y = transform.transform.translation.y;
-  result.transform.translation.z = transform.transform.translation.z;
-  result.transform.rotation.x = transform.transform.rotation.x;
-  result.transform.rotation.y = transform.transform.rotation.y;
-  result.transform.rotation.z = transform.transform.rotation.z;
-  result.transform.rotation.w = transform.transform.rotation.w;
+  copyFramesAndTransform(transform, result);
   return result;
 }
 
@@ -60,15 +70,7 @@ geometry_msgs::msg::TransformStamped from_ros1(const geometry_msgs::TransformSta
   geometry_msgs::msg::TransformStamped result;
   result.header.stamp.sec = static_cast<int32_t>(transform.header.stamp.sec);
   result.header.stamp.nanosec = transform.header.stamp.nsec;
-  result.header.frame_id = transform.header.frame_id;
-  result.child_frame_id = transform.child_frame_id;
-  result.transform.translation.x = transform.transform.translation.x;
-  result.transform.translation.y = transform.transform.translation.y;
-  result.transform.translation.z = transform.transform.translation.z;
-  result.transform.rotation.x = transform.transform.rotation.x;
-  result.transform.rotation.y = transform.transform.rotation.y;
-  result.transform.rotation.z = transform.transform.rotation.z;
-  result.transform.rotation.w = transform.transform.rotation.w;
+  copyFramesAndTransform(transform, result);
   return result;
 }
 
