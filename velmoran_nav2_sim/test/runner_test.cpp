@@ -173,7 +173,7 @@ TEST(ScenarioRunner, ASignalCancelsTheRunningJobAndEndsWithTheTableOfWhatRan)
     const auto end = runner.waitForExit(std::chrono::seconds(5));
     ASSERT_TRUE(end.has_value()) << run.name << ": still runs\n" << runner.output();
     const auto took = std::chrono::steady_clock::now() - signalled;
-    EXPECT_LT(took, std::chrono::milliseconds(1500)) << run.name;
+    EXPECT_LT(took, std::chrono::seconds(1)) << run.name;
     std::cerr << run.name << " took " << std::chrono::duration<double>(took).count() << " s\n";
     EXPECT_TRUE(end->exited) << run.name;
     EXPECT_EQ(end->code, run.status) << run.name;
