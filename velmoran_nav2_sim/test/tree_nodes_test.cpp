@@ -87,14 +87,27 @@ TEST(FollowGoalPoses, DrivesToTheNearestFreeWorkPointOfAnArmJob)
   EXPECT_NEAR(fixture.robot().pose().y, 2.0, 0.01);
 }
 
-TEST(FollowGoalPoses, FailsAtOnceForAGoalInsideAnObstacle)
+TEST(FollowGoalPoses, FailsAtOnceForAnUnreachableGoal)
 {
-  RobotFixture fixture(20.0);
-  SimWorld::instance().setObstacles({{{4, 3}, {5, 3}, {5, 4}, {4, 4}}});
-  auto blackboard = goalBoard({{1.0, 0.0, 0.0}, {4.5, 3.5, 0.0}}, 0, 0.5F);
-  auto tree = simTree(kFollow, blackboard);
-  EXPECT_EQ(tree.tickRoot(), BT::NodeStatus::FAILURE);
-  EXPECT_FALSE(fixture.robot().status().active);
+  const struct
+  {
+    const char * what;
+    Pose2D goal;
+  } cases[] = {
+    {"inside an obstacle", {4.5, 3.5, 0.0}},
+    {"outside the world", {2 * kWorldLimit, 0.0, 0.0}},
+    {"not a number", {NAN, 0.0, 0.0}},
+    {"infinitely far", {0.0, -INFINITY, 0.0}},
+  };
+  for (const auto & unreachable : cases) {
+    RobotFixture fixture(20.0);
+    SimWorld::instance().setObstacles({{{4, 3}, {5, 3}, {5, 4}, {4, 4}}});
+    auto blackboard = goalBoard({{1.0, 0.0, 0.0}, unreachable.goal}, 0, 0.5F);
+    auto tree = simTree(kFollow, blackboard);
+    EXPECT_EQ(tree.tickRoot(), BT::NodeStatus::FAILURE) << unreachable.what;
+    EXPECT_FALSE(fixture.robot().status().active) << unreachable.what;
+    EXPECT_DOUBLE_EQ(fixture.robot().pose().x, 0.0) << unreachable.what;
+  }
 }
 
 TEST(FollowGoalPoses, DrivesOnAfterAZeroVelocityStoppedTheRobot)
