@@ -1,0 +1,77 @@
+#ifndef RMW_DDS__CYCLONE_PARTICIPANT_HPP_
+#define RMW_DDS__CYCLONE_PARTICIPANT_HPP_
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "rmw_dds/names.hpp"
+#include "rmw_dds/qos.hpp"
+
+namespace rmw_dds
+{
+
+/// A Cyclone DDS domain participant. Its writers and readers carry samples that are already
+/// CDR-encoded (encapsulation header included), under the DDS topic and type names given, so a
+/// ROS 2 node using rmw_cyclonedds_cpp on the same domain sees the same topic and type.
+/// Errors of the DDS library throw std::runtime_error naming the call and Cyclone's reason.
+class CycloneParticipant
+{
+public:
+  /// `config` is Cyclone XML configuration for this domain (for instance to keep it on one
+  /// interface); empty takes Cyclone's defaults and CYCLONEDDS_URI.
+  explicit CycloneParticipant(uint32_t domain_id, const std::string & config = "");
+  ~CycloneParticipant();
+
+  CycloneParticipant(const CycloneParticipant &) = delete;
+  CycloneParticipant & operator=(const CycloneParticipant &) = delete;
+
+  int32_t handle() const { return participant_; }
+
+private:
+  int32_t domain_ = 0;
+  int32_t participant_ = 0;
+};
+
+class CycloneWriter
+{
+public:
+  CycloneWriter(CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos);
+  ~CycloneWriter();
+  CycloneWriter(const CycloneWriter &) = delete;
+  CycloneWriter & operator=(const CycloneWriter &) = delete;
+
+  /// Writes one CDR sample; throws std::invalid_argument for a sample without the plain
+  /// little-endian CDR encapsulation header.
+  void write(const std::vector<uint8_t> & sample);
+  /// Waits until at least `count` readers are matched; false on time-out.
+  bool wait_for_readers(size_t count, std::chrono::milliseconds timeout) const;
+
+private:
+  int32_t topic_ = 0;
+  int32_t writer_ = 0;
+};
+
+class CycloneReader
+{
+public:
+  CycloneReader(CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos);
+  ~CycloneReader();
+  CycloneReader(const CycloneReader &) = delete;
+  CycloneReader & operator=(const CycloneReader &) = delete;
+
+  /// The next CDR sample as received (Cyclone may have padded it to a multiple of 4 bytes), or
+  /// nothing when none arrives within `timeout`.
+  std::optional<std::vector<uint8_t>> take(std::chrono::milliseconds timeout);
+
+private:
+  int32_t topic_ = 0;
+  int32_t reader_ = 0;
+  int32_t waitset_ = 0;
+};
+
+}  // namespace rmw_dds
+
+#endif  // RMW_DDS__CYCLONE_PARTICIPANT_HPP_
