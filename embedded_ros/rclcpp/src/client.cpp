@@ -71,6 +71,12 @@ void ClientBase::attach_to_callback_group(std::weak_ptr<rclcpp::CallbackGroup> g
   inbox_->notifier().notify();
 }
 
+void ClientBase::attach_to_guard_condition(std::weak_ptr<rclcpp::GuardCondition> guard_condition)
+{
+  inbox_->notifier().attach(std::move(guard_condition));
+  inbox_->notifier().notify();
+}
+
 int64_t ClientBase::send_type_erased_request(std::shared_ptr<void> request)
 {
   const int64_t sequence_number = next_sequence_number_++;

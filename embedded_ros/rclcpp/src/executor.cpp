@@ -59,7 +59,8 @@ Executor::Executor(const rclcpp::ExecutorOptions & options)
   context_(options.context),
   interrupt_guard_condition_(options.context),
   shutdown_guard_condition_(std::make_shared<rclcpp::GuardCondition>(options.context)),
-  wake_signal_(std::make_shared<detail::WakeSignal>())
+  wake_signal_(std::make_shared<detail::WakeSignal>()),
+  wait_set_(wake_signal_)
 {
   std::weak_ptr<detail::WakeSignal> weak_wake = wake_signal_;
   const auto wake = [weak_wake](size_t) {

@@ -61,7 +61,8 @@ void Executor::add_new_groups_of_nodes()
   }
 }
 
-std::chrono::nanoseconds Executor::collect_ready(ReadySet & ready)
+std::chrono::nanoseconds Executor::collect_ready(
+  ReadySet & ready, std::vector<ReadyEntity<Waitable>> & waitables)
 {
   std::vector<CallbackGroup::SharedPtr> groups;
   {
@@ -93,20 +94,44 @@ std::chrono::nanoseconds Executor::collect_ready(ReadySet & ready)
         next_timer = std::min(next_timer, until);
       },
       [&](const Waitable::SharedPtr & waitable) {
-        if (waitable->is_ready()) ready.waitables.push_back({waitable, group});
+        waitables.push_back({waitable, group});
       });
   }
   return next_timer;
 }
 
+bool Executor::fill_wait_set(const std::vector<ReadyEntity<Waitable>> & waitables)
+{
+  size_t guard_conditions = 0;
+  for (const auto & entry : waitables) {
+    guard_conditions += entry.entity->get_number_of_ready_guard_conditions();
+  }
+  wait_set_.reset(guard_conditions);
+  for (const auto & entry : waitables) {
+    entry.entity->add_to_wait_set(wait_set_.get());
+  }
+  return wait_set_.take_triggered();
+}
+
 void Executor::wait_for_work(std::chrono::nanoseconds timeout)
 {
+  struct ClearWaitSet
+  {
+    detail::ExecutorWaitSet & wait_set;
+    ~ClearWaitSet() { wait_set.clear(); }
+  } clear_on_exit{wait_set_};
+
   add_new_groups_of_nodes();
   ReadySet ready;
-  auto next_timer = collect_ready(ready);
+  std::vector<ReadyEntity<Waitable>> waitables;
+  auto next_timer = collect_ready(ready, waitables);
+  const bool triggered = fill_wait_set(waitables);
   if (
-    ready.empty() && timeout != std::chrono::nanoseconds::zero() && spinning.load() &&
+    ready.empty() && !triggered && timeout != std::chrono::nanoseconds::zero() && spinning.load() &&
     rclcpp::ok(context_)) {
+    // The guard conditions stay in the wait set while blocking, so that a trigger wakes the
+    // executor; the waitables themselves are not held meanwhile.
+    waitables.clear();
     auto deadline = deadline_after(timeout);
     if (next_timer != std::chrono::nanoseconds::max()) {
       deadline = std::min(deadline, std::chrono::steady_clock::now() + next_timer);
@@ -114,7 +139,13 @@ void Executor::wait_for_work(std::chrono::nanoseconds timeout)
     wake_signal_->wait_until(deadline);
     add_new_groups_of_nodes();
     ready = ReadySet();
-    collect_ready(ready);
+    collect_ready(ready, waitables);
+    fill_wait_set(waitables);
+  }
+  for (auto & entry : waitables) {
+    if (entry.entity->is_ready(wait_set_.get())) {
+      ready.waitables.push_back(std::move(entry));
+    }
   }
   ready_ = std::move(ready);
 }

@@ -44,6 +44,12 @@ void ServiceBase::attach_to_callback_group(std::weak_ptr<rclcpp::CallbackGroup> 
   inbox_->notifier().notify();
 }
 
+void ServiceBase::attach_to_guard_condition(std::weak_ptr<rclcpp::GuardCondition> guard_condition)
+{
+  inbox_->notifier().attach(std::move(guard_condition));
+  inbox_->notifier().notify();
+}
+
 void ServiceBase::send_type_erased_response(
   const rmw_request_id_t & request_header, std::shared_ptr<void> response)
 {

@@ -1,10 +1,14 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "rclcpp/rclcpp.hpp"
 #include "ros_fixture.hpp"
@@ -199,7 +203,8 @@ TEST_F(ExecutorTest, SpinEndsOnShutdownAndSpinTwiceThrows)
   EXPECT_TRUE(returned);
 }
 
-/// Work handed over from another thread, executed by the executor.
+/// Work handed over from another thread, executed by the executor. Its guard condition wakes
+/// the executor; a trigger counts for one wait, so it triggers again while values remain.
 class Mailbox : public rclcpp::Waitable
 {
 public:
@@ -209,9 +214,14 @@ public:
       std::lock_guard<std::mutex> lock(mutex_);
       pending_.push_back(value);
     }
-    notify_ready();
+    guard_condition_.trigger();
   }
-  bool is_ready() override
+  size_t get_number_of_ready_guard_conditions() override { return 1; }
+  void add_to_wait_set(rcl_wait_set_t * wait_set) override
+  {
+    guard_condition_.add_to_wait_set(wait_set);
+  }
+  bool is_ready(rcl_wait_set_t *) override
   {
     std::lock_guard<std::mutex> lock(mutex_);
     return !pending_.empty();
@@ -221,6 +231,9 @@ public:
     std::lock_guard<std::mutex> lock(mutex_);
     auto value = std::make_shared<int>(pending_.front());
     pending_.erase(pending_.begin());
+    if (!pending_.empty()) {
+      guard_condition_.trigger();
+    }
     return value;
   }
   void execute(std::shared_ptr<void> & data) override
@@ -238,9 +251,10 @@ public:
 private:
   std::mutex mutex_;
   std::vector<int> pending_;
+  rclcpp::GuardCondition guard_condition_;
 };
 
-TEST_F(ExecutorTest, WaitableIsExecutedAfterNotify)
+TEST_F(ExecutorTest, WaitableIsExecutedAfterItsGuardConditionIsTriggered)
 {
   auto node = std::make_shared<rclcpp::Node>("waitables");
   auto mailbox = std::make_shared<Mailbox>();
@@ -259,6 +273,120 @@ TEST_F(ExecutorTest, WaitableIsExecutedAfterNotify)
   spinner.join();
   EXPECT_EQ(mailbox->values, (std::vector<int>{1, 2}));
   EXPECT_EQ(mailbox->thread, spinner_id);
+}
+
+/// Adds two guard conditions of its own and reports which of them the wait left in the set.
+class TwoConditions : public rclcpp::Waitable
+{
+public:
+  size_t get_number_of_ready_guard_conditions() override { return declared; }
+  void add_to_wait_set(rcl_wait_set_t * wait_set) override
+  {
+    for (size_t i = 0; i < 2; ++i) {
+      const rcl_ret_t ret = rcl_wait_set_add_guard_condition(
+        wait_set, &conditions[i].get_rcl_guard_condition(), &slots[i]);
+      if (ret != RCL_RET_OK) {
+        throw std::runtime_error("add failed with " + std::to_string(ret));
+      }
+    }
+  }
+  bool is_ready(rcl_wait_set_t * wait_set) override
+  {
+    seen.clear();
+    for (size_t i = 0; i < 2; ++i) {
+      seen.push_back(wait_set->guard_conditions[slots[i]] != nullptr);
+    }
+    return seen[0] || seen[1];
+  }
+  std::shared_ptr<void> take_data() override { return nullptr; }
+  void execute(std::shared_ptr<void> &) override { ++executed; }
+
+  size_t declared = 2;
+  rclcpp::GuardCondition conditions[2];
+  size_t slots[2] = {0, 0};
+  std::vector<bool> seen;
+  int executed = 0;
+};
+
+TEST_F(ExecutorTest, WaitSetKeepsOnlyTheTriggeredGuardConditionsAndEachTriggerCountsOnce)
+{
+  auto node = std::make_shared<rclcpp::Node>("two_conditions");
+  auto waitable = std::make_shared<TwoConditions>();
+  node->get_node_waitables_interface()->add_waitable(waitable, nullptr);
+  rclcpp::executors::SingleThreadedExecutor executor;
+  executor.add_node(node);
+
+  waitable->conditions[1].trigger();
+  executor.spin_once(5s);
+  EXPECT_EQ(waitable->seen, (std::vector<bool>{false, true}));
+  EXPECT_EQ(waitable->executed, 1);
+
+  // The trigger was taken by the wait above: nothing is left for the next one.
+  executor.spin_some();
+  EXPECT_EQ(waitable->seen, (std::vector<bool>{false, false}));
+  EXPECT_EQ(waitable->executed, 1);
+
+  // A trigger from another thread ends a wait without limit.
+  std::thread trigger([&] { waitable->conditions[0].trigger(); });
+  executor.spin_once();
+  trigger.join();
+  EXPECT_EQ(waitable->seen, (std::vector<bool>{true, false}));
+  EXPECT_EQ(waitable->executed, 2);
+}
+
+TEST_F(ExecutorTest, WaitSetRefusesWhatAWaitableDidNotCount)
+{
+  auto node = std::make_shared<rclcpp::Node>("miscounted");
+  auto waitable = std::make_shared<TwoConditions>();
+  waitable->declared = 1;
+  node->get_node_waitables_interface()->add_waitable(waitable, nullptr);
+  rclcpp::executors::SingleThreadedExecutor executor;
+  executor.add_node(node);
+  try {
+    executor.spin_some();
+    ADD_FAILURE() << "a wait set without room accepted a guard condition";
+  } catch (const std::runtime_error & error) {
+    EXPECT_STREQ(error.what(), "add failed with 902");  // RCL_RET_WAIT_SET_FULL
+  }
+
+  // GuardCondition::add_to_wait_set turns the same refusal into an RCLError.
+  struct Uncounted : Mailbox
+  {
+    size_t get_number_of_ready_guard_conditions() override { return 0; }
+  };
+  auto uncounted = std::make_shared<Uncounted>();
+  node->get_node_waitables_interface()->remove_waitable(waitable, nullptr);
+  node->get_node_waitables_interface()->add_waitable(uncounted, nullptr);
+  try {
+    executor.spin_some();
+    ADD_FAILURE() << "a wait set without room accepted a guard condition";
+  } catch (const rclcpp::exceptions::RCLError & error) {
+    EXPECT_EQ(error.ret, RCL_RET_WAIT_SET_FULL);
+    EXPECT_THAT(
+      error.what(), testing::StartsWith(
+                      "failed to add guard condition to wait set: guard_conditions set is full"));
+  }
+}
+
+TEST_F(ExecutorTest, GuardConditionStaysWithTheFirstWaitSetItWasAddedTo)
+{
+  auto node = std::make_shared<rclcpp::Node>("pinned");
+  auto mailbox = std::make_shared<Mailbox>();
+  node->get_node_waitables_interface()->add_waitable(mailbox, nullptr);
+  rclcpp::executors::SingleThreadedExecutor first;
+  first.add_node(node);
+  mailbox->post(1);
+  first.spin_some();
+  EXPECT_EQ(mailbox->values, (std::vector<int>{1}));
+  first.remove_node(node);
+  rclcpp::executors::SingleThreadedExecutor second;
+  second.add_node(node);
+  try {
+    second.spin_some();
+    ADD_FAILURE() << "the guard condition joined a second wait set";
+  } catch (const std::runtime_error & error) {
+    EXPECT_STREQ(error.what(), "guard condition has already been added to a wait set.");
+  }
 }
 
 }  // namespace

@@ -100,7 +100,8 @@ TEST_F(LifetimeTest, ExecutorDestroyedReleasesNodeForAnother)
 class IdleWaitable : public rclcpp::Waitable
 {
 public:
-  bool is_ready() override { return false; }
+  void add_to_wait_set(rcl_wait_set_t *) override {}
+  bool is_ready(rcl_wait_set_t *) override { return false; }
   std::shared_ptr<void> take_data() override { return nullptr; }
   void execute(std::shared_ptr<void> &) override {}
 };

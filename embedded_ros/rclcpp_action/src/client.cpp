@@ -4,6 +4,7 @@
 #include <variant>
 
 #include <rclcpp/detail/domain.hpp>
+#include <rclcpp/guard_condition.hpp>
 #include <rclcpp/utilities.hpp>
 
 namespace rclcpp_action
@@ -35,8 +36,16 @@ public:
   ClientBaseImpl(rclcpp::Context::SharedPtr context_in, rclcpp::Logger logger_in)
   : context(std::move(context_in)),
     logger(std::move(logger_in)),
+    guard_condition(std::make_shared<rclcpp::GuardCondition>(context)),
     random_engine(std::random_device{}())
   {
+  }
+
+  bool has_work() const
+  {
+    return goal_client->has_response() || feedback_subscription->has_message() ||
+           status_subscription->has_message() || result_client->has_response() ||
+           cancel_client->has_response();
   }
 
   /// Takes one piece of work, in the documented order; false when there is none.
@@ -69,6 +78,8 @@ public:
   rclcpp::SubscriptionBase::SharedPtr status_subscription;
   rclcpp::ClientBase::SharedPtr result_client;
   rclcpp::ClientBase::SharedPtr cancel_client;
+  /// Triggered by every response and message for the client.
+  std::shared_ptr<rclcpp::GuardCondition> guard_condition;
 
   std::mutex random_mutex;
   std::mt19937 random_engine;
@@ -94,15 +105,12 @@ void ClientBase::set_endpoints(
   pimpl_->status_subscription = std::move(status);
   pimpl_->result_client = std::move(result_client);
   pimpl_->cancel_client = std::move(cancel_client);
-}
-
-void ClientBase::attach_endpoints_to_callback_group(std::weak_ptr<rclcpp::CallbackGroup> group)
-{
-  pimpl_->goal_client->attach_to_callback_group(group);
-  pimpl_->feedback_subscription->attach_to_callback_group(group);
-  pimpl_->status_subscription->attach_to_callback_group(group);
-  pimpl_->result_client->attach_to_callback_group(group);
-  pimpl_->cancel_client->attach_to_callback_group(group);
+  for (auto * client :
+       {pimpl_->goal_client.get(), pimpl_->result_client.get(), pimpl_->cancel_client.get()}) {
+    client->attach_to_guard_condition(pimpl_->guard_condition);
+  }
+  pimpl_->feedback_subscription->attach_to_guard_condition(pimpl_->guard_condition);
+  pimpl_->status_subscription->attach_to_guard_condition(pimpl_->guard_condition);
 }
 
 bool ClientBase::action_server_is_ready() const
@@ -142,18 +150,24 @@ bool ClientBase::wait_for_action_server_nanoseconds(std::chrono::nanoseconds tim
   return false;
 }
 
-bool ClientBase::is_ready()
+size_t ClientBase::get_number_of_ready_guard_conditions() { return 1; }
+
+void ClientBase::add_to_wait_set(rcl_wait_set_t * wait_set)
 {
-  return pimpl_->goal_client->has_response() || pimpl_->feedback_subscription->has_message() ||
-         pimpl_->status_subscription->has_message() || pimpl_->result_client->has_response() ||
-         pimpl_->cancel_client->has_response();
+  rclcpp::detail::add_guard_condition_to_rcl_wait_set(wait_set, *pimpl_->guard_condition);
 }
+
+bool ClientBase::is_ready(rcl_wait_set_t * /*wait_set*/) { return pimpl_->has_work(); }
 
 std::shared_ptr<void> ClientBase::take_data()
 {
   auto work = std::make_shared<TakenWork>();
   if (!pimpl_->take(*work)) {
     return nullptr;
+  }
+  if (pimpl_->has_work()) {
+    // A trigger wakes one wait: the work still queued needs another.
+    pimpl_->guard_condition->trigger();
   }
   return work;
 }

@@ -10,6 +10,7 @@
 #include <action_msgs/msg/goal_status_array.hpp>
 #include <action_msgs/srv/cancel_goal.hpp>
 #include <rclcpp/clock.hpp>
+#include <rclcpp/guard_condition.hpp>
 #include <rclcpp/logging.hpp>
 
 namespace rclcpp_action
@@ -64,8 +65,18 @@ public:
       detail::qos_from_rmw(options.cancel_service_qos))),
     status_publisher(std::make_shared<rclcpp::Publisher<action_msgs::msg::GoalStatusArray>>(
       node_base, name + "/_action/status", detail::qos_from_rmw(options.status_topic_qos),
-      rclcpp::PublisherOptions()))
+      rclcpp::PublisherOptions())),
+    guard_condition(std::make_shared<rclcpp::GuardCondition>(node_base->get_context()))
   {
+    endpoints.goal_service->attach_to_guard_condition(guard_condition);
+    cancel_service->attach_to_guard_condition(guard_condition);
+    endpoints.result_service->attach_to_guard_condition(guard_condition);
+  }
+
+  bool has_request() const
+  {
+    return endpoints.goal_service->has_request() || cancel_service->has_request() ||
+           endpoints.result_service->has_request();
   }
 
   /// Forgets the goals whose result time-out has passed. Caller holds goals_mutex.
@@ -129,6 +140,7 @@ public:
   detail::ServerEndpoints endpoints;
   std::shared_ptr<rclcpp::Service<CancelGoal>> cancel_service;
   std::shared_ptr<rclcpp::Publisher<action_msgs::msg::GoalStatusArray>> status_publisher;
+  std::shared_ptr<rclcpp::GuardCondition> guard_condition;
 
   std::mutex goals_mutex;
   std::unordered_map<GoalUUID, GoalRecord> goals;
@@ -151,18 +163,14 @@ ServerBase::ServerBase(
 
 ServerBase::~ServerBase() = default;
 
-void ServerBase::attach_endpoints_to_callback_group(std::weak_ptr<rclcpp::CallbackGroup> group)
+size_t ServerBase::get_number_of_ready_guard_conditions() { return 1; }
+
+void ServerBase::add_to_wait_set(rcl_wait_set_t * wait_set)
 {
-  pimpl_->endpoints.goal_service->attach_to_callback_group(group);
-  pimpl_->cancel_service->attach_to_callback_group(group);
-  pimpl_->endpoints.result_service->attach_to_callback_group(group);
+  rclcpp::detail::add_guard_condition_to_rcl_wait_set(wait_set, *pimpl_->guard_condition);
 }
 
-bool ServerBase::is_ready()
-{
-  return pimpl_->endpoints.goal_service->has_request() || pimpl_->cancel_service->has_request() ||
-         pimpl_->endpoints.result_service->has_request();
-}
+bool ServerBase::is_ready(rcl_wait_set_t * /*wait_set*/) { return pimpl_->has_request(); }
 
 std::shared_ptr<void> ServerBase::take_data()
 {
@@ -175,6 +183,10 @@ std::shared_ptr<void> ServerBase::take_data()
     taken->kind = RequestKind::RESULT;
   } else {
     return nullptr;
+  }
+  if (pimpl_->has_request()) {
+    // A trigger wakes one wait: the requests still queued need another.
+    pimpl_->guard_condition->trigger();
   }
   return taken;
 }

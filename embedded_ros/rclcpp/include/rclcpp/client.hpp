@@ -69,6 +69,8 @@ public:
     std::shared_ptr<rmw_request_id_t> request_header, std::shared_ptr<void> response) = 0;
 
   void attach_to_callback_group(std::weak_ptr<rclcpp::CallbackGroup> group);
+  /// For an entity inside a waitable: arriving work triggers the waitable's guard condition.
+  void attach_to_guard_condition(std::weak_ptr<rclcpp::GuardCondition> guard_condition);
 
 protected:
   /// Sends a request and returns its sequence number.

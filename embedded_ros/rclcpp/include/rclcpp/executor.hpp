@@ -12,6 +12,7 @@
 #include "rclcpp/any_executable.hpp"
 #include "rclcpp/callback_group.hpp"
 #include "rclcpp/context.hpp"
+#include "rclcpp/detail/rcl_wait.hpp"
 #include "rclcpp/detail/wake_signal.hpp"
 #include "rclcpp/executor_options.hpp"
 #include "rclcpp/future_return_code.hpp"
@@ -27,9 +28,11 @@ class Node;
 
 /// Runs the callbacks of the callback groups it was given (directly or through nodes).
 ///
-/// Waiting: the executor gathers the ready entities of its groups; when there are none it
-/// blocks on its wake signal until an entity reports new work, a group or node changes, the
-/// next timer is due, the timeout passes, cancel() is called or the context shuts down.
+/// Waiting: the executor gathers the ready entities of its groups and adds their waitables to
+/// its wait set; when no entity is ready and no guard condition in the wait set was triggered,
+/// it blocks on its wake signal until an entity reports new work, such a guard condition is
+/// triggered, a group or node changes, the next timer is due, the timeout passes, cancel() is
+/// called or the context shuts down. Then it asks the waitables whether they are ready.
 /// An idle executor uses no CPU.
 class Executor
 {
@@ -180,8 +183,12 @@ private:
     const rclcpp::node_interfaces::NodeBaseInterface::SharedPtr & node, bool added_with_node);
   void detach_group(const rclcpp::CallbackGroup::SharedPtr & group);
   void add_new_groups_of_nodes();
-  /// Scans the groups; returns the time until the next timer is due (max when none).
-  std::chrono::nanoseconds collect_ready(ReadySet & ready);
+  /// Scans the groups for ready entities and for the waitables to wait on; returns the time
+  /// until the next timer is due (max when none).
+  std::chrono::nanoseconds collect_ready(
+    ReadySet & ready, std::vector<ReadyEntity<rclcpp::Waitable>> & waitables);
+  /// Fills the wait set from the waitables; true when a guard condition in it was triggered.
+  bool fill_wait_set(const std::vector<ReadyEntity<rclcpp::Waitable>> & waitables);
   bool take_timer(AnyExecutable & any_exec);
   bool take_subscription(AnyExecutable & any_exec);
   bool take_service(AnyExecutable & any_exec);
@@ -189,6 +196,8 @@ private:
   bool take_waitable(AnyExecutable & any_exec);
 
   std::shared_ptr<detail::WakeSignal> wake_signal_;
+  /// Used by one waiting thread at a time (wait_mutex_).
+  detail::ExecutorWaitSet wait_set_;
   rclcpp::OnShutdownCallbackHandle shutdown_callback_handle_;
   std::mutex mutex_;
   std::vector<GroupEntry> groups_;

@@ -46,6 +46,8 @@ public:
 
   /// Lets the executor serving `group` be woken when a message arrives.
   void attach_to_callback_group(std::weak_ptr<rclcpp::CallbackGroup> group);
+  /// For an entity inside a waitable: arriving work triggers the waitable's guard condition.
+  void attach_to_guard_condition(std::weak_ptr<rclcpp::GuardCondition> guard_condition);
 
 private:
   RCLCPP_DISABLE_COPY(SubscriptionBase)

@@ -2,23 +2,27 @@
 #define RCLCPP__WAITABLE_HPP_
 
 #include <atomic>
+#include <cstddef>
+#include <functional>
 #include <memory>
 
-#include "rclcpp/detail/ready_notifier.hpp"
+#include "rcl/wait.h"
 #include "rclcpp/macros.hpp"
 
 namespace rclcpp
 {
 
-class CallbackGroup;
-
 /// Work of its own kind that an executor runs in a callback group (actions use it).
 ///
-/// Protocol: when new work arrives, the waitable records it and calls notify_ready(). The
-/// executor serving the waitable's callback group then calls is_ready(); when true, it calls
-/// take_data() while selecting work and later execute() with that data on the thread that runs
-/// callbacks of the group (never concurrently with other callbacks of a mutually exclusive
-/// group). is_ready() and take_data() must not block.
+/// Each time the executor waits, it sizes its wait set by the get_number_of_ready_*() counts of
+/// the waitables in the groups it may take work from, calls add_to_wait_set() on each, waits
+/// until something is ready (a guard condition in the set triggered, or other work of the
+/// executor), then calls is_ready() on each. For one that is ready it calls take_data() while
+/// selecting work and execute() with that data on the thread that runs callbacks of the group
+/// (never concurrently with other callbacks of a mutually exclusive group).
+///
+/// A waitable wakes the executor by triggering a guard condition it added to the wait set. A
+/// trigger counts once: a waitable that still has work after take_data() must trigger again.
 class Waitable
 {
 public:
@@ -26,27 +30,30 @@ public:
 
   virtual ~Waitable() = default;
 
-  virtual bool is_ready() = 0;
+  /// The number of entities of each kind the waitable adds to a wait set; 0 unless overridden.
+  virtual size_t get_number_of_ready_subscriptions();
+  virtual size_t get_number_of_ready_timers();
+  virtual size_t get_number_of_ready_clients();
+  virtual size_t get_number_of_ready_events();
+  virtual size_t get_number_of_ready_services();
+  virtual size_t get_number_of_ready_guard_conditions();
+
+  virtual void add_to_wait_set(rcl_wait_set_t * wait_set) = 0;
+  /// Called after the wait with the same wait set; must not block.
+  virtual bool is_ready(rcl_wait_set_t * wait_set) = 0;
+  /// Must not block.
   virtual std::shared_ptr<void> take_data() = 0;
+  /// Throws std::runtime_error unless overridden.
+  virtual std::shared_ptr<void> take_data_by_entity_id(size_t id);
   virtual void execute(std::shared_ptr<void> & data) = 0;
 
-  /// Wakes the executor serving this waitable's callback group.
-  void notify_ready() const { notifier_.notify(); }
+  bool exchange_in_use_by_wait_set_state(bool in_use_state);
 
-  bool exchange_in_use_by_wait_set_state(bool in_use_state)
-  {
-    return in_use_by_wait_set_.exchange(in_use_state);
-  }
-
-  /// Called by the node's waitables interface when the waitable joins a callback group.
-  void attach_to_callback_group(std::weak_ptr<rclcpp::CallbackGroup> group)
-  {
-    notifier_.attach(std::move(group));
-    notifier_.notify();
-  }
+  /// Throw std::runtime_error unless overridden.
+  virtual void set_on_ready_callback(std::function<void(size_t, int)> callback);
+  virtual void clear_on_ready_callback();
 
 private:
-  detail::ReadyNotifier notifier_;
   std::atomic<bool> in_use_by_wait_set_{false};
 };
 

@@ -17,7 +17,8 @@ void NodeWaitables::add_waitable(
 {
   auto target = group_for(node_base_, group, "waitable");
   target->add_waitable(waitable_ptr);
-  waitable_ptr->attach_to_callback_group(target);
+  // The executor serving the group adds the waitable to its wait set from its next wait on.
+  target->trigger_notify_guard_condition();
 }
 
 void NodeWaitables::remove_waitable(

@@ -58,13 +58,13 @@ public:
       std::chrono::duration_cast<std::chrono::nanoseconds>(timeout));
   }
 
-  bool is_ready() override;
+  /// One guard condition, triggered by every response and message that arrives.
+  size_t get_number_of_ready_guard_conditions() override;
+  void add_to_wait_set(rcl_wait_set_t * wait_set) override;
+  /// True while a response or message waits.
+  bool is_ready(rcl_wait_set_t * wait_set) override;
   std::shared_ptr<void> take_data() override;
   void execute(std::shared_ptr<void> & data) override;
-
-  /// Lets responses and messages for this client wake the executor that serves `group` (the
-  /// group the client's waitable is in).
-  void attach_endpoints_to_callback_group(std::weak_ptr<rclcpp::CallbackGroup> group);
 
 protected:
   ClientBase(

@@ -52,8 +52,6 @@ typename Client<ActionT>::SharedPtr create_client(
       node_base_interface, node_graph_interface, node_logging_interface, name, options),
     deleter);
 
-  action_client->attach_endpoints_to_callback_group(
-    group ? group : node_base_interface->get_default_callback_group());
   node_waitables_interface->add_waitable(action_client, group);
   return action_client;
 }

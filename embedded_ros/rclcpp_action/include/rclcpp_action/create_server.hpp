@@ -56,8 +56,6 @@ typename Server<ActionT>::SharedPtr create_server(
       handle_cancel, handle_accepted),
     deleter);
 
-  action_server->attach_endpoints_to_callback_group(
-    group ? group : node_base_interface->get_default_callback_group());
   node_waitables_interface->add_waitable(action_server, group);
   return action_server;
 }

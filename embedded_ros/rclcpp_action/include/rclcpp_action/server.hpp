@@ -114,13 +114,14 @@ class ServerBase : public rclcpp::Waitable
 public:
   ~ServerBase() override;
 
-  bool is_ready() override;
+  /// One guard condition, triggered by every request that arrives.
+  size_t get_number_of_ready_guard_conditions() override;
+  void add_to_wait_set(rcl_wait_set_t * wait_set) override;
+  /// True while a goal, cancel or result request waits.
+  bool is_ready(rcl_wait_set_t * wait_set) override;
+  /// Takes one request, goal requests first.
   std::shared_ptr<void> take_data() override;
   void execute(std::shared_ptr<void> & data) override;
-
-  /// Lets requests to this server wake the executor that serves `group` (the group the
-  /// server's waitable is in).
-  void attach_endpoints_to_callback_group(std::weak_ptr<rclcpp::CallbackGroup> group);
 
 protected:
   ServerBase(
