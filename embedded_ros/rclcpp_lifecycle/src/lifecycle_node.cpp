@@ -41,11 +41,6 @@ const char * LifecycleNode::get_name() const { return node_->get_name(); }
 
 const char * LifecycleNode::get_namespace() const { return node_->get_namespace(); }
 
-const char * LifecycleNode::get_fully_qualified_name() const
-{
-  return node_->get_fully_qualified_name();
-}
-
 rclcpp::Logger LifecycleNode::get_logger() const { return node_->get_logger(); }
 
 rclcpp::CallbackGroup::SharedPtr LifecycleNode::create_callback_group(

@@ -52,7 +52,6 @@ public:
 
   const char * get_name() const;
   const char * get_namespace() const;
-  const char * get_fully_qualified_name() const;
   rclcpp::Logger get_logger() const;
 
   rclcpp::CallbackGroup::SharedPtr create_callback_group(
