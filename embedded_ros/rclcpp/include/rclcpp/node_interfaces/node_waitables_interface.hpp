@@ -16,8 +16,8 @@ public:
   RCLCPP_SMART_PTR_ALIASES_ONLY(NodeWaitablesInterface)
 
   virtual ~NodeWaitablesInterface() = default;
-  /// Adds the waitable to `group` (the node's default group when null) and connects it to the
-  /// group's executor (see Waitable::notify_ready).
+  /// Adds the waitable to `group` (the node's default group when null); the group's executor
+  /// waits on it from its next wait (see Waitable).
   virtual void add_waitable(
     rclcpp::Waitable::SharedPtr waitable_ptr, rclcpp::CallbackGroup::SharedPtr group) = 0;
   virtual void remove_waitable(
