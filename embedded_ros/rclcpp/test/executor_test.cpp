@@ -254,13 +254,27 @@ private:
   rclcpp::GuardCondition guard_condition_;
 };
 
+/// A node whose default group holds one waitable, served by a single-threaded executor.
+template <typename WaitableT>
+struct ServedWaitable
+{
+  explicit ServedWaitable(const std::string & name)
+  : node(std::make_shared<rclcpp::Node>(name)), waitable(std::make_shared<WaitableT>())
+  {
+    node->get_node_waitables_interface()->add_waitable(waitable, nullptr);
+    executor.add_node(node);
+  }
+
+  rclcpp::Node::SharedPtr node;
+  std::shared_ptr<WaitableT> waitable;
+  rclcpp::executors::SingleThreadedExecutor executor;
+};
+
 TEST_F(ExecutorTest, WaitableIsExecutedAfterItsGuardConditionIsTriggered)
 {
-  auto node = std::make_shared<rclcpp::Node>("waitables");
-  auto mailbox = std::make_shared<Mailbox>();
-  node->get_node_waitables_interface()->add_waitable(mailbox, nullptr);
-  rclcpp::executors::SingleThreadedExecutor executor;
-  executor.add_node(node);
+  ServedWaitable<Mailbox> served("waitables");
+  auto & mailbox = served.waitable;
+  auto & executor = served.executor;
   std::thread spinner([&] { executor.spin(); });
   std::thread poster([&] {
     mailbox->post(1);
@@ -310,11 +324,9 @@ public:
 
 TEST_F(ExecutorTest, WaitSetKeepsOnlyTheTriggeredGuardConditionsAndEachTriggerCountsOnce)
 {
-  auto node = std::make_shared<rclcpp::Node>("two_conditions");
-  auto waitable = std::make_shared<TwoConditions>();
-  node->get_node_waitables_interface()->add_waitable(waitable, nullptr);
-  rclcpp::executors::SingleThreadedExecutor executor;
-  executor.add_node(node);
+  ServedWaitable<TwoConditions> served("two_conditions");
+  auto & waitable = served.waitable;
+  auto & executor = served.executor;
 
   waitable->conditions[1].trigger();
   executor.spin_once(5s);
@@ -326,22 +338,24 @@ TEST_F(ExecutorTest, WaitSetKeepsOnlyTheTriggeredGuardConditionsAndEachTriggerCo
   EXPECT_EQ(waitable->seen, (std::vector<bool>{false, false}));
   EXPECT_EQ(waitable->executed, 1);
 
-  // A trigger from another thread ends a wait without limit.
+  // A trigger from another thread ends a wait.
+  executor.spin_once(1ms);  // lets go of the notice that the node was added, if still pending
   std::thread trigger([&] { waitable->conditions[0].trigger(); });
-  executor.spin_once();
+  const auto start = std::chrono::steady_clock::now();
+  executor.spin_once(5s);
   trigger.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 4s) << "the trigger did not end the wait";
   EXPECT_EQ(waitable->seen, (std::vector<bool>{true, false}));
   EXPECT_EQ(waitable->executed, 2);
 }
 
 TEST_F(ExecutorTest, WaitSetRefusesWhatAWaitableDidNotCount)
 {
-  auto node = std::make_shared<rclcpp::Node>("miscounted");
-  auto waitable = std::make_shared<TwoConditions>();
+  ServedWaitable<TwoConditions> served("miscounted");
+  auto & node = served.node;
+  auto & waitable = served.waitable;
+  auto & executor = served.executor;
   waitable->declared = 1;
-  node->get_node_waitables_interface()->add_waitable(waitable, nullptr);
-  rclcpp::executors::SingleThreadedExecutor executor;
-  executor.add_node(node);
   try {
     executor.spin_some();
     ADD_FAILURE() << "a wait set without room accepted a guard condition";
@@ -370,17 +384,13 @@ TEST_F(ExecutorTest, WaitSetRefusesWhatAWaitableDidNotCount)
 
 TEST_F(ExecutorTest, GuardConditionStaysWithTheFirstWaitSetItWasAddedTo)
 {
-  auto node = std::make_shared<rclcpp::Node>("pinned");
-  auto mailbox = std::make_shared<Mailbox>();
-  node->get_node_waitables_interface()->add_waitable(mailbox, nullptr);
-  rclcpp::executors::SingleThreadedExecutor first;
-  first.add_node(node);
-  mailbox->post(1);
-  first.spin_some();
-  EXPECT_EQ(mailbox->values, (std::vector<int>{1}));
-  first.remove_node(node);
+  ServedWaitable<Mailbox> served("pinned");
+  served.waitable->post(1);
+  served.executor.spin_some();
+  EXPECT_EQ(served.waitable->values, (std::vector<int>{1}));
+  served.executor.remove_node(served.node);
   rclcpp::executors::SingleThreadedExecutor second;
-  second.add_node(node);
+  second.add_node(served.node);
   try {
     second.spin_some();
     ADD_FAILURE() << "the guard condition joined a second wait set";
