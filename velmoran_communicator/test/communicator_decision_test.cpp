@@ -24,7 +24,7 @@ class FirstMessage
 public:
   FirstMessage(rclcpp::Node & node, const std::string & topic)
   : subscription_(node.create_subscription<Message>(
-      topic, 10, [this](const typename Message::SharedPtr message) {
+      topic, 10, [this](typename Message::ConstSharedPtr message) {
         if (!received_) {
           received_ = true;
           promise_.set_value(*message);

@@ -105,14 +105,14 @@ protected:
   virtual bool lookUpRobotPose(geometry_msgs::msg::PoseStamped & pose);
 
   // Auxiliary inputs.
-  void emergencyStopCallback(const velmoran_protocol::msg::RobotInfoLevelZero::SharedPtr msg);
+  void emergencyStopCallback(velmoran_protocol::msg::RobotInfoLevelZero::ConstSharedPtr msg);
   void stopTaskCallback(
     const std::shared_ptr<std_srvs::srv::SetBool::Request> request,
     std::shared_ptr<std_srvs::srv::SetBool::Response> response);
   void ArmRetractDetectCallback(
     const std::shared_ptr<velmoran_protocol::srv::ArmRetractDetect::Request> request,
     std::shared_ptr<velmoran_protocol::srv::ArmRetractDetect::Response> response);
-  void goalCallback(const geometry_msgs::msg::PoseStamped::SharedPtr pose);
+  void goalCallback(geometry_msgs::msg::PoseStamped::ConstSharedPtr pose);
   void navigateToPoseRviz();
   /// Sends `pose` as a Planner goal with default_run_mode_ to this node's own "planner" server.
   void forwardAsPlannerGoal(const geometry_msgs::msg::PoseStamped & pose);

@@ -10,7 +10,7 @@ namespace bt_navigator
 {
 
 void NavDecision::emergencyStopCallback(
-  const velmoran_protocol::msg::RobotInfoLevelZero::SharedPtr msg)
+  velmoran_protocol::msg::RobotInfoLevelZero::ConstSharedPtr msg)
 {
   emergency_stop_flag_->store(msg->emergency_stop);
   if (msg->emergency_stop) {
@@ -55,7 +55,7 @@ void NavDecision::ArmRetractDetectCallback(
   LOG_INFO("Robotic arm retraction check completed, need_retract: {}", need_retract);
 }
 
-void NavDecision::goalCallback(const geometry_msgs::msg::PoseStamped::SharedPtr pose)
+void NavDecision::goalCallback(geometry_msgs::msg::PoseStamped::ConstSharedPtr pose)
 {
   LOG_INFO("navigation from rivz step in NavDecision::goalCallback");
   forwardAsPlannerGoal(*pose);

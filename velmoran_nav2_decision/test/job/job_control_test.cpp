@@ -155,7 +155,7 @@ TEST_F(JobControlTest, FailedJobsAskForTheDiagnosticRecordingOfTheirRunMode)
   std::vector<std::string> requests;
   auto subscription = harness_.client()->create_subscription<std_msgs::msg::String>(
     "active_trigger_rosbag", rclcpp::QoS(10).reliable(),
-    [&](std_msgs::msg::String::SharedPtr message) {
+    [&](std_msgs::msg::String::ConstSharedPtr message) {
       std::lock_guard<std::mutex> lock(mutex);
       requests.push_back(message->data);
     });
