@@ -38,9 +38,7 @@ std::function<void(const std::shared_ptr<const MessageT> &)> make_subscription_c
   if constexpr (std::is_invocable_v<Callback &, const MessageT &>) {
     return
       [shared_callback](const std::shared_ptr<const MessageT> & msg) { (*shared_callback)(*msg); };
-  } else if constexpr (
-    std::is_invocable_v<Callback &, std::shared_ptr<const MessageT>> &&
-    !std::is_invocable_v<Callback &, std::unique_ptr<MessageT>>) {
+  } else if constexpr (std::is_invocable_v<Callback &, std::shared_ptr<const MessageT>>) {
     return
       [shared_callback](const std::shared_ptr<const MessageT> & msg) { (*shared_callback)(msg); };
   } else if constexpr (std::is_invocable_v<Callback &, std::shared_ptr<MessageT>>) {
