@@ -353,12 +353,11 @@ INSTANTIATE_TEST_SUITE_P(
       "Stop", [](WakeTest & test) { test.stop->store(true); }, TaskState::SUCCEEDED, 1, 1, 1},
     // The new goal restarts the tree at once; the stop that ends the run halts it again.
     MidCycleCase{
-      "NewGoal", [](WakeTest & test) { test.goal_waiting = true; }, TaskState::SUCCEEDED, 2, 2,
-      2},
+      "NewGoal", [](WakeTest & test) { test.goal_waiting = true; }, TaskState::SUCCEEDED, 2, 2, 2},
     // The running action is halted at once and not ticked during the hold.
     MidCycleCase{
-      "EmergencyStop", [](WakeTest & test) { test.emergency->store(true); },
-      TaskState::SUCCEEDED, 2, 1, 1},
+      "EmergencyStop", [](WakeTest & test) { test.emergency->store(true); }, TaskState::SUCCEEDED,
+      2, 1, 1},
     // Cancel comes first: the waiting goal is not taken over.
     MidCycleCase{
       "CancelWithNewGoal",
