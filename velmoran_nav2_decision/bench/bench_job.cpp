@@ -173,6 +173,8 @@ void measureJobEnd(
     request(harness, job);
     const auto result = harness.resultOf(job);
     const auto received = std::chrono::system_clock::now();
+    // The report logs after it has handed the result over.
+    log.waitFor(ended, from);
     const CapturedLine line = log.find(ended, from);
     if (result.code != code || line.text.empty()) {
       state.SkipWithError("job did not end as asked");
