@@ -23,6 +23,15 @@ done
 
 "$root/scripts/install-deps.sh"
 build="$root/build${sanitizer:+-$sanitizer}"
-BUILD_TARGETS="$targets" "$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELMORAN_WERROR="$werror" -DVELMORAN_SANITIZER="$sanitizer"
+cmake_arguments=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORAN_WERROR="$werror"
+  -DVELMORAN_SANITIZER="$sanitizer")
+# The compiler cache in its default place, so that later runs in this checkout reuse it.
+if command -v ccache > /dev/null; then
+  cmake_arguments+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+# Benchmarks are not run here; a sanitizer tree leaves them out (the plain tree still builds them).
+if [[ -n "$sanitizer" ]]; then
+  cmake_arguments+=(-DVELMORAN_BUILD_BENCHMARKS=OFF)
+fi
+BUILD_TARGETS="$targets" "$root/scripts/build.sh" "$build" "${cmake_arguments[@]}"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" ${labels:+-L "$labels"}

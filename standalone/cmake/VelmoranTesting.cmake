@@ -14,10 +14,16 @@ function(velmoran_add_gtest name)
   set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABEL}" TIMEOUT 300)
 endfunction()
 
+# Off: benchmarks are built only when asked for by name (a tree that only runs the tests).
+option(VELMORAN_BUILD_BENCHMARKS "Build the benchmarks with the default target" ON)
+
 # velmoran_add_benchmark(<name> SOURCES <files...> [LIBS <targets...>])
 function(velmoran_add_benchmark name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
+  if(NOT VELMORAN_BUILD_BENCHMARKS)
+    set_target_properties(${name} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+  endif()
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark Threads::Threads)
   set_property(GLOBAL APPEND PROPERTY VELMORAN_BENCHMARKS ${name})
 endfunction()

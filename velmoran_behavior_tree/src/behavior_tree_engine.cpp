@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <stdexcept>
-#include <thread>
 #include <utility>
 
 #include "behaviortree_cpp_v3/control_node.h"
@@ -107,10 +106,15 @@ TaskState BehaviorTreeEngine::run(
     return result;
   };
 
+  using Clock = std::chrono::steady_clock;
   bool holding = false;
-  auto next_cycle = std::chrono::steady_clock::now();
+  wake_signal_->clear();
+  auto next_cycle = Clock::now();
   try {
     while (true) {
+      const auto cycle_start = Clock::now();
+      const bool period_over = cycle_start >= next_cycle;
+
       if (cancel_requested()) {
         return finish(TaskState::CANCELED);
       }
@@ -128,29 +132,38 @@ TaskState BehaviorTreeEngine::run(
         haltAllActions(root);
       }
 
+      bool tree_ticked = false;
       if (isSet(emergency_stop_flag)) {
         if (!holding) {
           haltAllActions(root);
           holding = true;
         }
       } else {
+        const bool hold_ended = holding;
         holding = false;
-        const BT::NodeStatus status = tree->tickRoot();
-        if (status == BT::NodeStatus::SUCCESS) {
-          return TaskState::SUCCEEDED;
-        }
-        if (status == BT::NodeStatus::FAILURE) {
-          return TaskState::FAILED;
+        if (period_over || new_goal || hold_ended) {
+          const BT::NodeStatus status = tree->tickRoot();
+          if (status == BT::NodeStatus::SUCCESS) {
+            return TaskState::SUCCEEDED;
+          }
+          if (status == BT::NodeStatus::FAILURE) {
+            return TaskState::FAILED;
+          }
+          tree_ticked = true;
         }
       }
 
-      next_cycle += period;
-      const auto now = std::chrono::steady_clock::now();
-      if (next_cycle > now) {
-        std::this_thread::sleep_until(next_cycle);
-      } else {
-        next_cycle = now;
+      if (period_over) {
+        next_cycle += period;
+        const auto now = Clock::now();
+        if (next_cycle <= now) {
+          next_cycle = now;
+          continue;
+        }
+      } else if (tree_ticked) {
+        next_cycle = cycle_start + period;
       }
+      wake_signal_->waitUntil(next_cycle);
     }
   } catch (...) {
     haltAllActions(root);

@@ -11,6 +11,8 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "velmoran_behavior_tree/behavior_tree_engine.hpp"
 
@@ -231,6 +233,202 @@ TEST_F(EngineTest, CyclesFollowThePeriodWithoutBusyWaiting)
   EXPECT_LT(elapsed, 2s);
   EXPECT_LT(cpu_used, 0.2 * std::chrono::duration<double>(elapsed).count())
     << "the thread sleeps between cycles";
+}
+
+/// Runs with a period far beyond the test's waits, so whatever is served was served on a wake.
+class WakeTest : public EngineTest
+{
+protected:
+  static constexpr std::chrono::milliseconds kLongPeriod{std::chrono::seconds(30)};
+
+  /// Checks `condition` until it holds, for at most 10 s.
+  static bool waitFor(const std::function<bool()> & condition)
+  {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!condition()) {
+      if (std::chrono::steady_clock::now() >= deadline) {
+        return false;
+      }
+      std::this_thread::sleep_for(100us);
+    }
+    return true;
+  }
+
+  /// A RUNNING tree whose Hook calls "hook" at every tick.
+  BT::Tree hookedTree()
+  {
+    return engine.createTreeFromText(
+      "<root><BehaviorTree><ReactiveSequence><Hook/>"
+      "<Work started=\"{started}\" ticked=\"{ticked}\" halted=\"{halted}\"/>"
+      "</ReactiveSequence></BehaviorTree></root>",
+      blackboard);
+  }
+
+  /// The tick callback: takes a waiting goal over, else goes on.
+  TaskState tickCallback(bool & new_goal)
+  {
+    ++tick_calls;
+    if (goal_waiting.exchange(false)) {
+      new_goal = true;
+      ++goals_taken;
+      return TaskState::SUCCEEDED;
+    }
+    return TaskState::CONTINUE;
+  }
+
+  TaskState runLong(BT::Tree & tree)
+  {
+    return engine.run(
+      &tree, [this](bool & new_goal) { return tickCallback(new_goal); },
+      [this] { return cancel_asked.load(); }, stop, emergency, kLongPeriod);
+  }
+
+  /// Ends a run that is still going: a stop, with a wake.
+  void stopRun()
+  {
+    stop->store(true);
+    engine.wakeSignal()->notify();
+  }
+
+public:
+  // What the inputs change, open to the cases of the tables.
+  using EngineTest::emergency;
+  using EngineTest::stop;
+  std::atomic<bool> cancel_asked{false};
+  std::atomic<bool> goal_waiting{false};
+  std::atomic<int> tick_calls{0};
+  std::atomic<int> goals_taken{0};
+};
+
+struct MidCycleCase
+{
+  const char * name;
+  /// What arrives while the first cycle ticks the tree (after that cycle's checks).
+  std::function<void(WakeTest &)> arrive;
+  TaskState result;
+  /// Calls of the tick callback: 1 when the second cycle ends before it.
+  int tick_calls;
+  int started;
+  int halted;
+};
+
+class MidCycleInputTest : public WakeTest, public ::testing::WithParamInterface<MidCycleCase>
+{
+};
+
+TEST_P(MidCycleInputTest, IsServedByTheNextCycleBeforeThePeriodIsOver)
+{
+  auto tree = hookedTree();
+  bool arrived = false;
+  blackboard->set<std::function<void()>>("hook", [&] {
+    if (!arrived) {
+      arrived = true;
+      GetParam().arrive(*this);
+      engine.wakeSignal()->notify();
+    }
+  });
+  std::atomic<bool> returned{false};
+  // A run that goes on after the input was served is ended once its second cycle has begun.
+  std::thread ender([&] {
+    EXPECT_TRUE(waitFor([&] { return returned.load() || tick_calls.load() >= 2; }));
+    stopRun();
+  });
+  const TaskState result = runLong(tree);
+  returned = true;
+  ender.join();
+
+  EXPECT_EQ(result, GetParam().result);
+  EXPECT_EQ(tick_calls.load(), GetParam().tick_calls);
+  EXPECT_EQ(count("started"), GetParam().started);
+  EXPECT_EQ(count("ticked"), GetParam().started) << "one tree tick per start, none periodic";
+  EXPECT_EQ(count("halted"), GetParam().halted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+  Inputs, MidCycleInputTest,
+  ::testing::Values(
+    MidCycleCase{
+      "Cancel", [](WakeTest & test) { test.cancel_asked = true; }, TaskState::CANCELED, 1, 1, 1},
+    MidCycleCase{
+      "Stop", [](WakeTest & test) { test.stop->store(true); }, TaskState::SUCCEEDED, 1, 1, 1},
+    // The new goal restarts the tree at once; the stop that ends the run halts it again.
+    MidCycleCase{
+      "NewGoal", [](WakeTest & test) { test.goal_waiting = true; }, TaskState::SUCCEEDED, 2, 2, 2},
+    // The running action is halted at once and not ticked during the hold.
+    MidCycleCase{
+      "EmergencyStop", [](WakeTest & test) { test.emergency->store(true); }, TaskState::SUCCEEDED,
+      2, 1, 1},
+    // Cancel comes first: the waiting goal is not taken over.
+    MidCycleCase{
+      "CancelWithNewGoal",
+      [](WakeTest & test) {
+        test.goal_waiting = true;
+        test.cancel_asked = true;
+      },
+      TaskState::CANCELED, 1, 1, 1},
+    // Stop comes before the tick callback as well.
+    MidCycleCase{
+      "StopWithNewGoal",
+      [](WakeTest & test) {
+        test.goal_waiting = true;
+        test.stop->store(true);
+      },
+      TaskState::SUCCEEDED, 1, 1, 1}),
+  [](const ::testing::TestParamInfo<MidCycleCase> & info) { return info.param.name; });
+
+TEST_F(WakeTest, AWokenCycleInWhichTheEmergencyStopClearsTicksTheTreeAtOnce)
+{
+  auto tree = workTree();
+  emergency->store(true);
+  std::thread waker([&] {
+    EXPECT_TRUE(waitFor([&] { return tick_calls.load() >= 1; }));
+    engine.wakeSignal()->notify();
+    EXPECT_TRUE(waitFor([&] { return tick_calls.load() >= 2; }));
+    stopRun();
+  });
+  const TaskState result = engine.run(
+    &tree,
+    [this](bool &) {
+      // The second cycle, woken, finds the emergency stop cleared.
+      if (++tick_calls == 2) {
+        emergency->store(false);
+      }
+      return TaskState::CONTINUE;
+    },
+    [] { return false; }, stop, emergency, kLongPeriod);
+  waker.join();
+  EXPECT_EQ(result, TaskState::SUCCEEDED);
+  EXPECT_EQ(count("started"), 1) << "held in the first cycle, started in the woken second";
+  EXPECT_EQ(count("ticked"), 1);
+}
+
+TEST_F(WakeTest, AStormOfWakesTicksTheTreeOnlyForWhatChanged)
+{
+  auto tree = workTree();
+  std::thread storm([&] {
+    // 1 000 wakes in 100 ms; a goal arrives before every hundredth.
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 1000; ++i) {
+      if (i % 100 == 50) {
+        goal_waiting = true;
+      }
+      engine.wakeSignal()->notify();
+      std::this_thread::sleep_until(start + i * 100us);
+    }
+    EXPECT_TRUE(waitFor([&] { return !goal_waiting.load(); }));
+    stopRun();
+  });
+  EXPECT_EQ(runLong(tree), TaskState::SUCCEEDED);
+  storm.join();
+
+  // Goals that arrive before the engine wakes are served together, as the action server's pending
+  // slot keeps only the last one.
+  EXPECT_GE(goals_taken.load(), 1);
+  EXPECT_LE(goals_taken.load(), 10);
+  EXPECT_EQ(count("ticked"), 1 + goals_taken.load())
+    << "the first cycle, then one tick per goal taken over; the other wakes tick nothing";
+  EXPECT_EQ(count("started"), 1 + goals_taken.load());
+  EXPECT_LE(tick_calls.load(), 1002);
 }
 
 TEST_F(EngineTest, InvalidArgumentsAreRejected)

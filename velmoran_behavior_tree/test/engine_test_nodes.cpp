@@ -1,4 +1,5 @@
 // Plug-in library of the engine tests.
+#include <functional>
 #include <string>
 
 #include "behaviortree_cpp_v3/action_node.h"
@@ -50,6 +51,32 @@ private:
   int ticks_in_run_ = 0;
 };
 
+/// Calls the blackboard's "hook" (a std::function<void()>), if there is one, and succeeds: lets a
+/// test act in the middle of a tree tick.
+class Hook : public BT::SyncActionNode
+{
+public:
+  Hook(const std::string & name, const BT::NodeConfiguration & config)
+  : BT::SyncActionNode(name, config)
+  {
+  }
+
+  static BT::PortsList providedPorts() { return {}; }
+
+  BT::NodeStatus tick() override
+  {
+    std::function<void()> hook;
+    if (config().blackboard->get("hook", hook) && hook) {
+      hook();
+    }
+    return BT::NodeStatus::SUCCESS;
+  }
+};
+
 }  // namespace
 
-BT_REGISTER_NODES(factory) { factory.registerNodeType<Work>("Work"); }
+BT_REGISTER_NODES(factory)
+{
+  factory.registerNodeType<Work>("Work");
+  factory.registerNodeType<Hook>("Hook");
+}

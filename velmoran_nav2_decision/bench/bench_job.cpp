@@ -1,7 +1,13 @@
 // Jobs end to end on the real node, engine and action client:
-//   BM_GoalToFirstTick    goal sent -> execute callback -> first tick of the tree
-//   BM_PreemptionLatency  goal sent during a job -> taken over by the running job
-//   BM_ConsecutiveJobs    resident memory over 10 000 jobs in a row
+//   BM_GoalToFirstTick        goal sent -> execute callback -> first tick of the tree
+//   BM_PreemptionLatency      goal sent during a job -> taken over by the running job
+//   BM_CancelLatency          cancel sent during a job -> job reported cancelled (and the client
+//                             holding the result)
+//   BM_StopLatency            "stop_task" called during a job -> job reported (and the result at
+//                             the client)
+//   BM_EmergencyStopLatency   emergency stop published during a job -> running action halted
+//   BM_IdleJobCpu             CPU of the whole process while a job's tree keeps running
+//   BM_ConsecutiveJobs        resident memory over 10 000 jobs in a row
 // Each reports percentiles of its own samples as counters (microseconds, kilobytes).
 #include <algorithm>
 #include <chrono>
@@ -10,10 +16,14 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <velmoran_protocol/msg/robot_info_level_zero.hpp>
 
 #include "job_test_support.hpp"
 #include "velmoran_nav2_base_class/velmoran_simple_action_server.hpp"
@@ -25,7 +35,8 @@ namespace
 
 using Micros = std::chrono::duration<double, std::micro>;
 
-void reportPercentiles(benchmark::State & state, std::vector<double> samples_us)
+void reportPercentiles(
+  benchmark::State & state, std::vector<double> samples_us, const std::string & prefix = "")
 {
   if (samples_us.empty()) {
     return;
@@ -36,9 +47,9 @@ void reportPercentiles(benchmark::State & state, std::vector<double> samples_us)
       samples_us.size() - 1,
       static_cast<std::size_t>(fraction * static_cast<double>(samples_us.size())))];
   };
-  state.counters["p50_us"] = at(0.5);
-  state.counters["p99_us"] = at(0.99);
-  state.counters["max_us"] = samples_us.back();
+  state.counters[prefix + "p50_us"] = at(0.5);
+  state.counters[prefix + "p99_us"] = at(0.99);
+  state.counters[prefix + "max_us"] = samples_us.back();
 }
 
 long residentKilobytes()
@@ -127,6 +138,159 @@ void BM_PreemptionLatency(benchmark::State & state)
   reportPercentiles(state, samples);
 }
 BENCHMARK(BM_PreemptionLatency)->UseManualTime()->Iterations(300)->Unit(benchmark::kMicrosecond);
+
+/// A tree that counts its runs and then runs until the job ends.
+constexpr const char * kHoldingTree = "<Sequence><CountRun/><Outcome outcome=\"hold\"/></Sequence>";
+
+/// Sends a goal and waits until its tree has been ticked; nullptr if it was not.
+PlannerGoalHandle::SharedPtr startHeldJob(JobHarness & harness)
+{
+  const int runs = harness.treeRuns();
+  auto job = harness.send(goalWithPoses(PlannerGoal::NAVIGATION, {{1.0, 2.0}}));
+  return waitUntil([&] { return harness.treeRuns() > runs; }) ? job : nullptr;
+}
+
+/// Samples of one request that ends a held job: the time from the request to the job's log line
+/// `ended`, and to the result at the client (`client_*` counters).
+template <typename Request>
+void measureJobEnd(
+  benchmark::State & state, const std::string & ended, rclcpp_action::ResultCode code,
+  Request request)
+{
+  JobHarness harness(kHoldingTree);
+  provideRobotTransform(harness.node());
+  auto & log = LogCapture::instance();
+  std::vector<double> samples;
+  std::vector<double> client_samples;
+  for (auto _ : state) {
+    const auto job = startHeldJob(harness);
+    if (!job) {
+      state.SkipWithError("job did not start");
+      break;
+    }
+    const std::size_t from = log.mark();
+    const auto sent = std::chrono::system_clock::now();
+    request(harness, job);
+    const auto result = harness.resultOf(job);
+    const auto received = std::chrono::system_clock::now();
+    // The report logs after it has handed the result over.
+    log.waitFor(ended, from);
+    const CapturedLine line = log.find(ended, from);
+    if (result.code != code || line.text.empty()) {
+      state.SkipWithError("job did not end as asked");
+      break;
+    }
+    const double latency = Micros(line.time - sent).count();
+    samples.push_back(latency);
+    client_samples.push_back(Micros(received - sent).count());
+    state.SetIterationTime(latency / 1e6);
+    if (samples.size() % 100 == 0) {
+      log.clear();
+    }
+  }
+  reportPercentiles(state, samples);
+  reportPercentiles(state, client_samples, "client_");
+}
+
+void BM_CancelLatency(benchmark::State & state)
+{
+  measureJobEnd(
+    state, "Task has been cancled", rclcpp_action::ResultCode::CANCELED,
+    [](JobHarness & harness, const PlannerGoalHandle::SharedPtr & job) { harness.cancel(job); });
+}
+BENCHMARK(BM_CancelLatency)->UseManualTime()->Iterations(300)->Unit(benchmark::kMicrosecond);
+
+void BM_StopLatency(benchmark::State & state)
+{
+  measureJobEnd(
+    state, "Task completed", rclcpp_action::ResultCode::SUCCEEDED,
+    [](JobHarness & harness, const PlannerGoalHandle::SharedPtr &) { harness.requestStop(); });
+}
+BENCHMARK(BM_StopLatency)->UseManualTime()->Iterations(300)->Unit(benchmark::kMicrosecond);
+
+void BM_EmergencyStopLatency(benchmark::State & state)
+{
+  JobHarness harness(kHoldingTree);
+  provideRobotTransform(harness.node());
+  auto & blackboard = *harness.node().blackboard_;
+  blackboard.set("test_halts", 0);
+  auto publisher = harness.client()->create_publisher<velmoran_protocol::msg::RobotInfoLevelZero>(
+    "/robot_info_level_zero", 1);
+  velmoran_protocol::msg::RobotInfoLevelZero robot_state;
+  const auto halts = [&] {
+    int count = 0;
+    blackboard.get("test_halts", count);
+    return count;
+  };
+  const auto job = startHeldJob(harness);
+  if (!job) {
+    state.SkipWithError("job did not start");
+    return;
+  }
+  std::vector<double> samples;
+  for (auto _ : state) {
+    const int halts_before = halts();
+    const int runs_before = harness.treeRuns();
+    const auto sent = std::chrono::steady_clock::now();
+    robot_state.emergency_stop = true;
+    publisher->publish(robot_state);
+    if (!waitUntil([&] { return halts() > halts_before; })) {
+      state.SkipWithError("running action not halted");
+      break;
+    }
+    const std::chrono::steady_clock::time_point halted{
+      std::chrono::steady_clock::duration(blackboard.get<int64_t>("test_halt_ns"))};
+    const double latency = Micros(halted - sent).count();
+    samples.push_back(latency);
+    state.SetIterationTime(latency / 1e6);
+    robot_state.emergency_stop = false;
+    publisher->publish(robot_state);
+    if (!waitUntil([&] { return harness.treeRuns() > runs_before; })) {
+      state.SkipWithError("tree did not resume");
+      break;
+    }
+    if (samples.size() % 100 == 0) {
+      LogCapture::instance().clear();
+    }
+  }
+  harness.cancel(job);
+  harness.resultOf(job);
+  reportPercentiles(state, samples);
+}
+BENCHMARK(BM_EmergencyStopLatency)->UseManualTime()->Iterations(300)->Unit(benchmark::kMicrosecond);
+
+double processCpuSeconds()
+{
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval & time) {
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) * 1e-6;
+  };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+void BM_IdleJobCpu(benchmark::State & state)
+{
+  JobHarness harness(kHoldingTree);
+  provideRobotTransform(harness.node());
+  const auto job = startHeldJob(harness);
+  if (!job) {
+    state.SkipWithError("job did not start");
+    return;
+  }
+  for (auto _ : state) {
+    const double cpu_start = processCpuSeconds();
+    const auto wall_start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const double cpu = processCpuSeconds() - cpu_start;
+    const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
+    state.counters["cpu_percent_of_a_core"] = 100.0 * cpu / wall;
+  }
+  harness.cancel(job);
+  harness.resultOf(job);
+}
+BENCHMARK(BM_IdleJobCpu)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_ConsecutiveJobs(benchmark::State & state)
 {

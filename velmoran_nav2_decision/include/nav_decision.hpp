@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -118,6 +119,9 @@ protected:
   void forwardAsPlannerGoal(const geometry_msgs::msg::PoseStamped & pose);
 
   void createInterfaces();
+  /// Ends the engine's wait between two cycles of a running job (see BehaviorTreeEngine::run), so
+  /// that a change the cycle checks is served at once; does nothing before the engine exists.
+  void wakeJob() const;
 
   std::unique_ptr<PlannerServer> action_server_;
   std::unique_ptr<NavigateToPoseServer> navigate_to_pose_server_;
@@ -125,6 +129,11 @@ protected:
   BT::Blackboard::Ptr blackboard_;
   std::string current_bt_xml_filename_;
   std::unique_ptr<behavior_tree::BehaviorTreeEngine> bt_;
+  /// The engine's wake signal; read with std::atomic_load, as the inputs may arrive from the
+  /// executor while configuration sets it.
+  std::shared_ptr<behavior_tree::WakeSignal> job_wake_signal_;
+  /// Time-out of the engine's wait between cycles.
+  std::chrono::milliseconds tree_tick_period_{10};
   std::vector<std::string> plugin_lib_names_;
   rclcpp::Node::SharedPtr client_node_;
   rclcpp::Subscription<geometry_msgs::msg::PoseStamped>::SharedPtr goal_sub_;

@@ -119,6 +119,7 @@ NavDecision::CallbackReturn NavDecision::on_configure(const rclcpp_lifecycle::St
   declare_parameter("plugin_lib_names", std::vector<std::string>{});
   plugin_lib_names_ = get_parameter("plugin_lib_names").as_string_array();
   bt_ = std::make_unique<behavior_tree::BehaviorTreeEngine>(plugin_lib_names_);
+  std::atomic_store(&job_wake_signal_, bt_->wakeSignal());
 
   bt_xml_filename_ = get_parameter("behavior_tree").as_string();
   LOG_INFO("xml_file is {}", bt_xml_filename_);
@@ -144,6 +145,9 @@ void NavDecision::createInterfaces()
     get_node_base_interface(), get_node_clock_interface(), get_node_logging_interface(),
     get_node_waitables_interface(), "planner", std::bind(&NavDecision::navigateToPose, this),
     nullptr, true, rcl_action_server_get_default_options());
+  // A goal parked for preemption, an accepted cancel and the server going inactive are what the
+  // running job polls the server for.
+  action_server_->set_state_change_callback([wake = bt_->wakeSignal()] { wake->notify(); });
   goal_sub_ = create_subscription<geometry_msgs::msg::PoseStamped>(
     "goal_pose", rclcpp::SystemDefaultsQoS(), std::bind(&NavDecision::goalCallback, this, _1));
   stop_task_service_ = create_service<std_srvs::srv::SetBool>(

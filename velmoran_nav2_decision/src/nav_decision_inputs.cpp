@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 #include <rclcpp_action/rclcpp_action.hpp>
 
@@ -12,7 +13,10 @@ namespace bt_navigator
 void NavDecision::emergencyStopCallback(
   velmoran_protocol::msg::RobotInfoLevelZero::ConstSharedPtr msg)
 {
-  emergency_stop_flag_->store(msg->emergency_stop);
+  // The state is sent over and over; only a change is news to a running job.
+  if (emergency_stop_flag_->exchange(msg->emergency_stop) != msg->emergency_stop) {
+    wakeJob();
+  }
   if (msg->emergency_stop) {
     LOG_INFO("emergency_stop is {}", msg->emergency_stop);
   }
@@ -22,7 +26,16 @@ void NavDecision::stopTaskCallback(
   const std::shared_ptr<std_srvs::srv::SetBool::Request> /*request*/,
   std::shared_ptr<std_srvs::srv::SetBool::Response> /*response*/)
 {
-  stop_task_flag_->store(true);
+  if (!stop_task_flag_->exchange(true)) {
+    wakeJob();
+  }
+}
+
+void NavDecision::wakeJob() const
+{
+  if (const auto wake = std::atomic_load(&job_wake_signal_)) {
+    wake->notify();
+  }
 }
 
 void NavDecision::ArmRetractDetectCallback(

@@ -14,13 +14,6 @@
 namespace bt_navigator
 {
 
-namespace
-{
-
-constexpr std::chrono::milliseconds kTreeTickPeriod{10};
-
-}  // namespace
-
 void NavDecision::navigateToPose()
 {
   // A stop requested before this job does not end it; one requested from here on does, even
@@ -109,7 +102,7 @@ void NavDecision::navigateToPose()
     }
     const auto run_start = std::chrono::system_clock::now();
     job_state = bt_->run(
-      &tree_, on_tick, is_canceling, stop_task_flag_, emergency_stop_flag_, kTreeTickPeriod);
+      &tree_, on_tick, is_canceling, stop_task_flag_, emergency_stop_flag_, tree_tick_period_);
     LOG_INFO(
       "Task run time: {} s",
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now() - run_start)

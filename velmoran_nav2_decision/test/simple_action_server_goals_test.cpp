@@ -2,6 +2,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -190,6 +194,76 @@ TEST_F(SimpleActionServerGoals, CanceledRunningGoalEndsCanceled)
   EXPECT_TRUE(cancel(goal));
   cancel_sent.open();
   EXPECT_EQ(resultOf(goal), ResultCode::CANCELED);
+}
+
+/// Counts the server's state-change notifications; a waiter sees each one.
+class Notifications
+{
+public:
+  void notify()
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++count_;
+    cv_.notify_all();
+  }
+
+  /// Waits until `count` notifications have come in all; false on time-out.
+  bool waitFor(int count)
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return cv_.wait_for(lock, std::chrono::seconds(5), [&] { return count_ >= count; });
+  }
+
+  int count()
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return count_;
+  }
+
+private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  int count_{0};
+};
+
+TEST_F(SimpleActionServerGoals, NotifiesEachChangeTheExecuteCallbackPollsFor)
+{
+  auto notifications = std::make_shared<Notifications>();
+  server_->set_state_change_callback([notifications] { notifications->notify(); });
+  server_->activate();
+  EXPECT_EQ(notifications->count(), 0);
+
+  bool parked_goal_seen = false;
+  bool cancel_seen_on_its_notification = false;
+  Gate second_taken;
+  onExecute = [&](const std::string & name) {
+    if (name != "first") {
+      return;
+    }
+    // A parked goal: seen as soon as the server says so.
+    parked_goal_seen = notifications->waitFor(1) && server_->is_preemption_pending();
+    server_->take_pending_goal();
+    second_taken.open();
+    // An accepted cancel: cancel_requested answers true as soon as the server says so, although
+    // rclcpp_action marks the goal canceling only after the server's cancel callback.
+    cancel_seen_on_its_notification = notifications->waitFor(2) && server_->cancel_requested();
+    server_->terminate_current();
+  };
+
+  const auto first = sendGoal("first");
+  ASSERT_TRUE(waitForExecutions(1));
+  const auto second = sendGoal("second");
+  ASSERT_TRUE(second_taken.pass());
+  EXPECT_TRUE(cancel(second));
+  EXPECT_EQ(resultOf(second), ResultCode::CANCELED);
+  EXPECT_EQ(resultOf(first), ResultCode::ABORTED);
+  EXPECT_TRUE(parked_goal_seen);
+  EXPECT_TRUE(cancel_seen_on_its_notification);
+  EXPECT_EQ(notifications->count(), 2);
+
+  // The server going away stops it accepting goals: a running job learns of it the same way.
+  server_.reset();
+  EXPECT_EQ(notifications->count(), 3);
 }
 
 TEST_F(SimpleActionServerGoals, FeedbackReachesTheClientOnlyWhileTheGoalIsActive)

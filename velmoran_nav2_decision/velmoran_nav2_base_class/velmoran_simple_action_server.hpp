@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -111,6 +113,7 @@ class VelmoranSimpleActionServer
 public:
   using ExecuteCallback = std::function<void()>;
   using CompletionCallback = std::function<void()>;
+  using StateChangeCallback = std::function<void()>;
   using GoalHandle = rclcpp_action::ServerGoalHandle<ActionT>;
   using Goal = typename ActionT::Goal;
   using Result = typename ActionT::Result;
@@ -170,6 +173,7 @@ public:
     {
       std::lock_guard<std::recursive_mutex> lock(state_mutex_);
       accepting_goals_ = false;
+      call_state_change_callback();
     }
     executor_thread_.reset();
     worker_pool_.shutdown();
@@ -177,6 +181,16 @@ public:
 
   VelmoranSimpleActionServer(const VelmoranSimpleActionServer &) = delete;
   VelmoranSimpleActionServer & operator=(const VelmoranSimpleActionServer &) = delete;
+
+  /// Called after each change that the execute callback polls for: a goal parked in the pending
+  /// slot, a cancel request accepted (cancel_requested() answers true from then on), the server
+  /// no longer accepting goals. It runs on the thread of the change, with the server's lock held:
+  /// it must be quick and must not wait for the worker. Replaces any earlier callback.
+  void set_state_change_callback(StateChangeCallback callback)
+  {
+    std::lock_guard<std::recursive_mutex> lock(state_mutex_);
+    state_change_callback_ = std::move(callback);
+  }
 
   void activate()
   {
@@ -229,15 +243,19 @@ public:
   /// Whether the client asked to cancel: the pending goal's client if one waits, else the current one's.
   bool cancel_requested() const
   {
-    std::lock_guard<std::recursive_mutex> lock(state_mutex_);
-    if (current_goal_handle_ == nullptr) {
-      error_msg("Checking for cancel but current goal is not available");
-      return false;
+    std::shared_ptr<GoalHandle> handle;
+    {
+      std::lock_guard<std::recursive_mutex> lock(state_mutex_);
+      if (current_goal_handle_ == nullptr) {
+        error_msg("Checking for cancel but current goal is not available");
+        return false;
+      }
+      handle = pending_goal_handle_ != nullptr ? pending_goal_handle_ : current_goal_handle_;
+      if (handle->is_canceling() || !cancel_accepted(handle)) {
+        return handle->is_canceling();
+      }
     }
-    if (pending_goal_handle_ != nullptr) {
-      return pending_goal_handle_->is_canceling();
-    }
-    return current_goal_handle_->is_canceling();
+    return await_canceling(handle);
   }
 
   void send_feedback(const std::shared_ptr<Feedback> & feedback)
@@ -287,6 +305,9 @@ private:
       return rclcpp_action::CancelResponse::REJECT;
     }
     debug_msg("Received request for goal cancellation");
+    forget_settled_cancels();
+    accepted_cancels_.push_back(handle);
+    call_state_change_callback();
     return rclcpp_action::CancelResponse::ACCEPT;
   }
 
@@ -307,6 +328,7 @@ private:
       }
       pending_goal_handle_ = handle;
       preemption_pending_ = true;
+      call_state_change_callback();
       return;
     }
 
@@ -388,6 +410,53 @@ private:
     preemption_pending_ = false;
   }
 
+  /// Whether this server accepted a cancel request for `handle` that rclcpp_action has not yet
+  /// carried out. Under the lock.
+  bool cancel_accepted(const std::shared_ptr<GoalHandle> & handle) const
+  {
+    for (const auto & accepted : accepted_cancels_) {
+      if (!accepted.owner_before(handle) && !handle.owner_before(accepted)) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  /// rclcpp_action marks a goal canceling only after on_cancel_request has returned, so a poll
+  /// woken by that callback can come first. Waits for the mark, which follows within moments;
+  /// false if the goal ends instead or the mark does not come.
+  bool await_canceling(const std::shared_ptr<GoalHandle> & handle) const
+  {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    while (handle->is_active() && !handle->is_canceling()) {
+      if (std::chrono::steady_clock::now() >= deadline) {
+        return false;
+      }
+      std::this_thread::yield();
+    }
+    return handle->is_canceling();
+  }
+
+  /// Drops the accepted cancels that have been carried out or whose goal has ended. Under the lock.
+  void forget_settled_cancels()
+  {
+    accepted_cancels_.erase(
+      std::remove_if(
+        accepted_cancels_.begin(), accepted_cancels_.end(),
+        [](const std::weak_ptr<GoalHandle> & accepted) {
+          const auto handle = accepted.lock();
+          return handle == nullptr || !handle->is_active() || handle->is_canceling();
+        }),
+      accepted_cancels_.end());
+  }
+
+  void call_state_change_callback() const
+  {
+    if (state_change_callback_) {
+      state_change_callback_();
+    }
+  }
+
   void call_completion_callback() const
   {
     if (completion_callback_) {
@@ -437,6 +506,9 @@ private:
   bool processing_goals_{false};
   std::shared_ptr<GoalHandle> current_goal_handle_;
   std::shared_ptr<GoalHandle> pending_goal_handle_;
+  // Cancel requests accepted here and not yet seen carried out, under state_mutex_.
+  std::vector<std::weak_ptr<GoalHandle>> accepted_cancels_;
+  StateChangeCallback state_change_callback_;
 
   typename rclcpp_action::Server<ActionT>::SharedPtr action_server_;
   bool spin_thread_;

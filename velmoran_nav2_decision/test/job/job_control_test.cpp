@@ -1,5 +1,7 @@
 // What steers a running job from outside the tree's own outcome: stop requests, the emergency
 // stop, the forced outcomes raised by the tree, and the end-of-job bookkeeping that later jobs see.
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -127,6 +129,78 @@ TEST_F(JobControlTest, EmergencyStopHoldsTheRunUntilCleared)
   EXPECT_EQ(ResultCode::SUCCEEDED, harness_.resultOf(job).code);
   EXPECT_EQ(1, harness_.treeRuns());
 }
+
+/// A job held in its first run with a period far beyond the test's waits: whatever reaches it was
+/// served on a wake, not at the end of a period.
+class RunningJobInputTest : public ::testing::TestWithParam<const char *>
+{
+protected:
+  RunningJobInputTest()
+  {
+    harness_.node().tree_tick_period_ = std::chrono::minutes(1);
+    harness_.node().blackboard_->set("test_halts", 0);
+  }
+
+  int halts()
+  {
+    int count = 0;
+    harness_.node().blackboard_->get("test_halts", count);
+    return count;
+  }
+
+  JobHarness harness_{"<Sequence><CountRun/><Outcome outcome=\"hold\"/></Sequence>"};
+};
+
+TEST_P(RunningJobInputTest, IsServedBeforeTheNextPeriod)
+{
+  const std::string input = GetParam();
+  auto job = harness_.send(goalWithPoses(PlannerGoal::NAVIGATION, {{1.0, 0.0}}));
+  ASSERT_TRUE(waitUntil([&] { return harness_.treeRuns() == 1; }));
+  const std::size_t from = harness_.log().mark();
+
+  if (input == "cancel") {
+    harness_.cancel(job);
+    EXPECT_EQ(ResultCode::CANCELED, harness_.resultOf(job).code);
+  } else if (input == "stop_task") {
+    harness_.requestStop();
+    const auto result = harness_.resultOf(job);
+    EXPECT_EQ(ResultCode::SUCCEEDED, result.code);
+    EXPECT_EQ("Task completed", result.result->message);
+  } else if (input == "preempting goal") {
+    auto next = harness_.send(goalWithPoses(PlannerGoal::NAVIGATION, {{2.0, 0.0}}));
+    EXPECT_EQ(ResultCode::ABORTED, harness_.resultOf(job).code);
+    EXPECT_TRUE(waitUntil([&] { return harness_.treeRuns() == 2; }))
+      << "the tree starts again on the new goal at once";
+    EXPECT_EQ("receivedNewGoal", harness_.log().find("isNewGoalAvailable", from).function);
+    harness_.cancel(next);
+    EXPECT_EQ(ResultCode::CANCELED, harness_.resultOf(next).code);
+  } else if (input == "emergency stop") {
+    auto publisher =
+      harness_.client()->create_publisher<velmoran_protocol::msg::RobotInfoLevelZero>(
+        "/robot_info_level_zero", 1);
+    velmoran_protocol::msg::RobotInfoLevelZero state;
+    state.emergency_stop = true;
+    publisher->publish(state);
+    EXPECT_TRUE(waitUntil([&] { return halts() == 1; })) << "the running action is halted";
+    state.emergency_stop = false;
+    publisher->publish(state);
+    EXPECT_TRUE(waitUntil([&] { return harness_.treeRuns() == 2; }))
+      << "the tree starts afresh as soon as the emergency stop clears";
+    harness_.cancel(job);
+    EXPECT_EQ(ResultCode::CANCELED, harness_.resultOf(job).code);
+  } else {
+    FAIL() << "unknown input " << input;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+  Inputs, RunningJobInputTest,
+  ::testing::Values("cancel", "stop_task", "preempting goal", "emergency stop"),
+  [](const ::testing::TestParamInfo<const char *> & info) {
+    std::string name = info.param;
+    std::replace(name.begin(), name.end(), ' ', '_');
+    return name;
+  });
 
 TEST_F(JobControlTest, AlwaysSuccessEndsTheJobAsASuccess)
 {

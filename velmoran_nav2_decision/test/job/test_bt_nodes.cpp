@@ -60,7 +60,8 @@ public:
 
 /// Ends as its port "outcome" says: "success", "failure", "always_success" or "always_failure"
 /// (raise that blackboard flag and keep running until the job acts on it), or "hold" (keep running
-/// until the blackboard's "test_release" is true, then succeed).
+/// until the blackboard's "test_release" is true, then succeed). Counts its halts in "test_halts" and stamps the last in "test_halt_ns" (steady
+/// clock).
 class Outcome : public BT::StatefulActionNode
 {
 public:
@@ -90,7 +91,15 @@ public:
     config().blackboard->get("test_release", released);
     return outcome_ == "hold" && released ? BT::NodeStatus::SUCCESS : BT::NodeStatus::RUNNING;
   }
-  void onHalted() override {}
+  void onHalted() override
+  {
+    config().blackboard->set(
+      "test_halt_ns",
+      static_cast<int64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    int halts = 0;
+    config().blackboard->get("test_halts", halts);
+    config().blackboard->set("test_halts", halts + 1);
+  }
 
 private:
   std::string outcome_;

@@ -36,6 +36,7 @@ public:
   using NavDecision::tf_;
   using NavDecision::transform_tolerance_;
   using NavDecision::tree_;
+  using NavDecision::tree_tick_period_;
   using NavDecision::yaw_diff_thr_;
 
   /// While set, robot-pose look-ups throw as a broken transform tree would.
