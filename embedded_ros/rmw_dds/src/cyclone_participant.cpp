@@ -78,13 +78,18 @@ dds_entity_t create_topic(CycloneParticipant & participant, const DdsTopic & top
 using CreateEndpoint =
   dds_entity_t (*)(dds_entity_t, dds_entity_t, const dds_qos_t *, const dds_listener_t *);
 
+struct ListenerDeleter
+{
+  void operator()(dds_listener_t * listener) const { dds_delete_listener(listener); }
+};
+
 /// A writer or reader on `topic`; deletes the topic when that fails.
 dds_entity_t create_endpoint(
   CreateEndpoint create, const char * call, CycloneParticipant & participant, dds_entity_t topic,
-  const DdsQos & qos)
+  const DdsQos & qos, const dds_listener_t * listener = nullptr)
 {
   const auto dds_qos = make_qos(qos);
-  const dds_entity_t endpoint = create(participant.handle(), topic, dds_qos.get(), nullptr);
+  const dds_entity_t endpoint = create(participant.handle(), topic, dds_qos.get(), listener);
   if (endpoint < 0) {
     dds_delete(topic);
   }
@@ -161,6 +166,52 @@ bool CycloneWriter::wait_for_readers(size_t count, std::chrono::milliseconds tim
   return matched;
 }
 
+namespace
+{
+
+/// The next valid sample of `reader`, without waiting.
+std::optional<std::vector<uint8_t>> take_one(dds_entity_t reader)
+{
+  while (true) {
+    detail::RawCdrSample sample;
+    void * buffers[1] = {&sample};
+    dds_sample_info_t info{};
+    const dds_return_t taken = checked(dds_take(reader, buffers, &info, 1, 1), "dds_take");
+    if (taken == 0) {
+      return std::nullopt;
+    }
+    if (info.valid_data) {
+      return std::move(sample.bytes);
+    }
+    // an invalid sample only reports a state change
+  }
+}
+
+}  // namespace
+
+CycloneReader::CycloneReader(
+  CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos,
+  SampleCallback on_sample)
+: on_sample_(std::move(on_sample)), topic_(create_topic(participant, topic))
+{
+  std::unique_ptr<dds_listener_t, ListenerDeleter> listener(dds_create_listener(this));
+  dds_lset_data_available(listener.get(), &CycloneReader::on_data_available);
+  reader_ = create_endpoint(
+    dds_create_reader, "dds_create_reader", participant, topic_, qos, listener.get());
+}
+
+void CycloneReader::on_data_available(int32_t reader, void * self)
+{
+  auto & callback = static_cast<CycloneReader *>(self)->on_sample_;
+  try {
+    while (auto sample = take_one(reader)) {
+      callback(std::move(*sample));
+    }
+  } catch (const std::exception &) {
+    // dds_take fails only while the reader is being deleted; nothing is left to deliver then
+  }
+}
+
 CycloneReader::CycloneReader(
   CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos)
 : topic_(create_topic(participant, topic)),
@@ -183,7 +234,9 @@ CycloneReader::CycloneReader(
 
 CycloneReader::~CycloneReader()
 {
-  dds_delete(waitset_);
+  if (waitset_ > 0) {
+    dds_delete(waitset_);
+  }
   dds_delete(reader_);
   dds_delete(topic_);
 }
@@ -192,16 +245,8 @@ std::optional<std::vector<uint8_t>> CycloneReader::take(std::chrono::millisecond
 {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (true) {
-    detail::RawCdrSample sample;
-    void * buffers[1] = {&sample};
-    dds_sample_info_t info{};
-    const dds_return_t taken = dds_take(reader_, buffers, &info, 1, 1);
-    checked(taken, "dds_take");
-    if (taken == 1 && info.valid_data) {
-      return std::move(sample.bytes);
-    }
-    if (taken == 1) {
-      continue;  // an invalid sample only reports a state change
+    if (auto sample = take_one(reader_)) {
+      return sample;
     }
     const auto left = deadline - std::chrono::steady_clock::now();
     if (left <= std::chrono::steady_clock::duration::zero()) {

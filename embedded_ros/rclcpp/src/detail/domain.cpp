@@ -5,6 +5,8 @@
 #include <deque>
 #include <utility>
 
+#include "detail/dds_transport.hpp"
+
 namespace rclcpp
 {
 namespace detail
@@ -16,6 +18,8 @@ struct Domain::PublisherRecord
   std::string topic;
   /// The newest messages, kept only for transient local durability.
   std::deque<std::shared_ptr<const void>> history;
+  /// Shared so that publishing can write outside the lock while the publisher is removed.
+  std::shared_ptr<DdsPublication> dds;
 };
 
 struct Domain::SubscriptionRecord
@@ -78,6 +82,17 @@ bool delivers_to(const EndpointInfo & publisher, const EndpointInfo & subscripti
 
 }  // namespace
 
+Domain::Domain() : dds_(DdsTransport::from_environment()) {}
+
+Domain::~Domain()
+{
+  // DDS readers go before the transport's participant.
+  dds_subscriptions_.clear();
+  publishers_.clear();
+  topics_.clear();
+  dds_.reset();
+}
+
 Domain & Domain::global()
 {
   static Domain domain;
@@ -123,6 +138,9 @@ uint64_t Domain::add_publisher(const EndpointInfo & info)
   if (!topic) {
     topic = std::make_shared<Topic>();
   }
+  if (dds_) {
+    record->dds = dds_->add_publication(info);
+  }
   topic->publishers[id] = record;
   publishers_[id] = record;
   graph_changed_locked();
@@ -147,6 +165,7 @@ void Domain::remove_publisher(uint64_t publisher_id)
 void Domain::publish(uint64_t publisher_id, std::shared_ptr<const void> message)
 {
   std::shared_ptr<const std::vector<SubscriptionRecord>> subscribers;
+  std::shared_ptr<DdsPublication> dds;
   EndpointInfo publisher;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -163,6 +182,10 @@ void Domain::publish(uint64_t publisher_id, std::shared_ptr<const void> message)
       }
     }
     subscribers = topics_[record.topic]->subscribers;
+    dds = record.dds;
+  }
+  if (dds) {
+    dds->publish(message.get());
   }
   for (const auto & subscription : *subscribers) {
     if (
@@ -213,6 +236,8 @@ void Domain::replay_history(const Topic & topic, const SubscriptionRecord & subs
 
 uint64_t Domain::add_subscription(const EndpointInfo & info, std::weak_ptr<MessageQueue> inbox)
 {
+  // Samples may arrive as soon as the reader exists; they go straight into the inbox.
+  std::unique_ptr<DdsSubscription> dds = dds_ ? dds_->add_subscription(info, inbox) : nullptr;
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t id = next_id_++;
   auto & topic = topics_[info.name];
@@ -225,16 +250,26 @@ uint64_t Domain::add_subscription(const EndpointInfo & info, std::weak_ptr<Messa
   topic->subscriptions[id] = record;
   rebuild_topic_subscribers(*topic);
   subscription_topics_[id] = info.name;
+  if (dds) {
+    dds_subscriptions_[id] = std::move(dds);
+  }
   graph_changed_locked();
   return id;
 }
 
 void Domain::remove_subscription(uint64_t subscription_id)
 {
+  // Deleted after the lock is released: deleting a DDS reader waits for its callback.
+  std::unique_ptr<DdsSubscription> dds;
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = subscription_topics_.find(subscription_id);
   if (it == subscription_topics_.end()) {
     return;
+  }
+  auto reader = dds_subscriptions_.find(subscription_id);
+  if (reader != dds_subscriptions_.end()) {
+    dds = std::move(reader->second);
+    dds_subscriptions_.erase(reader);
   }
   auto & topic = *topics_[it->second];
   topic.subscriptions.erase(subscription_id);

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,7 +58,15 @@ private:
 class CycloneReader
 {
 public:
+  /// Called on one of Cyclone's threads with each sample that arrives.
+  using SampleCallback = std::function<void(std::vector<uint8_t> sample)>;
+
   CycloneReader(CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos);
+  /// A reader that hands every sample to `on_sample` as it arrives instead of queueing it for
+  /// take(). Destroying the reader waits for a callback that is running.
+  CycloneReader(
+    CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos,
+    SampleCallback on_sample);
   ~CycloneReader();
   CycloneReader(const CycloneReader &) = delete;
   CycloneReader & operator=(const CycloneReader &) = delete;
@@ -67,6 +76,9 @@ public:
   std::optional<std::vector<uint8_t>> take(std::chrono::milliseconds timeout);
 
 private:
+  static void on_data_available(int32_t reader, void * self);
+
+  SampleCallback on_sample_;  // set before the reader exists: samples may arrive at once
   int32_t topic_ = 0;
   int32_t reader_ = 0;
   int32_t waitset_ = 0;

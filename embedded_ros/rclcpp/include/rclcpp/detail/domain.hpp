@@ -13,11 +13,16 @@
 #include "rclcpp/detail/message_queue.hpp"
 #include "rclcpp/detail/service_queue.hpp"
 #include "rmw/types.h"
+#include "rosidl_runtime_c/message_type_support_struct.h"
 
 namespace rclcpp
 {
 namespace detail
 {
+
+class DdsTransport;
+class DdsPublication;
+class DdsSubscription;
 
 /// Name, type and QoS of a publisher, subscription, service or client.
 struct EndpointInfo
@@ -29,12 +34,16 @@ struct EndpointInfo
   uintptr_t node_id = 0;
   /// Subscriptions only: skip messages from publishers of the same node.
   bool ignore_local_publications = false;
+  /// Topics: the type's C++ introspection type support, with which the DDS transport encodes
+  /// and decodes messages; an endpoint without it stays in this process.
+  const rosidl_message_type_support_t * type_support = nullptr;
 };
 
 /// The process's communication graph and the one place where data crosses between entities:
 /// every published message, service request and service response goes through `publish`,
 /// `send_request` and `send_response`. Endpoints match by name and type (topics also by
-/// compatible QoS). A network transport would plug in here.
+/// compatible QoS). With RMW_IMPLEMENTATION=rmw_cyclonedds_cpp, topics also travel over DDS to
+/// and from other processes (see DdsTransport).
 class Domain
 {
 public:
@@ -80,8 +89,10 @@ public:
   Domain(const Domain &) = delete;
   Domain & operator=(const Domain &) = delete;
 
+  ~Domain();
+
 private:
-  Domain() = default;
+  Domain();
   struct Topic;
   struct Service;
   struct PublisherRecord;
@@ -112,6 +123,9 @@ private:
   std::map<uint64_t, std::string> server_names_;
   std::map<uint64_t, ClientRecord> clients_;
   std::vector<std::string> nodes_;
+  /// Set when DDS carries topics to other processes; see DdsTransport.
+  std::unique_ptr<DdsTransport> dds_;
+  std::map<uint64_t, std::unique_ptr<DdsSubscription>> dds_subscriptions_;
 };
 
 }  // namespace detail

@@ -1,0 +1,318 @@
+// Topics between two processes over DDS: this test process and dds_echo_peer, which republishes
+// what it receives. Both run in a network namespace of their own with loopback only.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "geometry_msgs/msg/pose_stamped.hpp"
+#include "private_network.hpp"
+#include "rclcpp/detail/domain.hpp"
+#include "rclcpp/rclcpp.hpp"
+#include "rmw/qos_profiles.h"
+#include "rmw_dds/cyclone_participant.hpp"
+#include "rmw_dds/introspection_serializer.hpp"
+
+namespace
+{
+using namespace std::chrono_literals;
+using geometry_msgs::msg::PoseStamped;
+
+constexpr int kWarmUpBase = 1000;
+constexpr int kBurst = 50;
+
+/// Entered once: the process's DDS participant lives in the namespace it was created in.
+const std::string & network_refused()
+{
+  static const std::string refused = []() {
+    std::string error = embedded_ros_test::enter_private_network();
+    if (error.empty()) {
+      setenv("RMW_IMPLEMENTATION", "rmw_cyclonedds_cpp", 1);
+      setenv("ROS_DOMAIN_ID", "17", 1);
+      setenv("ROS_LOCALHOST_ONLY", "1", 1);
+    }
+    return error;
+  }();
+  return refused;
+}
+
+PoseStamped pose(int index)
+{
+  PoseStamped message;
+  message.header.stamp.sec = index;
+  message.header.frame_id = "odom";
+  message.pose.position.x = 0.5 * index;
+  return message;
+}
+
+/// dds_echo_peer in a child process; closing its standard input ends it.
+class EchoPeer
+{
+public:
+  EchoPeer(
+    const std::string & from, const std::string & to, const char * reliability,
+    const char * durability)
+  {
+    int input[2];
+    int errors[2];
+    if (pipe(input) != 0 || pipe(errors) != 0) {
+      return;
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(input[0], STDIN_FILENO);
+      dup2(errors[1], STDERR_FILENO);
+      close(input[1]);
+      close(errors[0]);
+      execl(
+        DDS_ECHO_PEER, DDS_ECHO_PEER, from.c_str(), to.c_str(), reliability, durability,
+        static_cast<char *>(nullptr));
+      _exit(127);
+    }
+    close(input[0]);
+    close(errors[1]);
+    stdin_ = input[1];
+    stderr_ = errors[0];
+  }
+
+  ~EchoPeer() { stop(); }
+
+  /// Ends the peer; true when it exited normally. Its log is in log().
+  bool stop()
+  {
+    if (pid_ <= 0) {
+      return false;
+    }
+    close(stdin_);
+    char buffer[4096];
+    pollfd descriptor{stderr_, POLLIN, 0};
+    while (poll(&descriptor, 1, 10000) > 0) {
+      const ssize_t got = read(stderr_, buffer, sizeof(buffer));
+      if (got <= 0) {
+        break;
+      }
+      log_.append(buffer, static_cast<size_t>(got));
+    }
+    close(stderr_);
+    int status = -1;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+
+  bool started() const { return pid_ > 0; }
+  const std::string & log() const { return log_; }
+
+private:
+  pid_t pid_ = -1;
+  int stdin_ = -1;
+  int stderr_ = -1;
+  std::string log_;
+};
+
+/// The indices of the messages that arrived, in order.
+class Received
+{
+public:
+  void add(int index)
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    indices_.push_back(index);
+    condition_.notify_all();
+  }
+
+  /// Waits until an index satisfying `done` arrived.
+  template <typename Predicate>
+  bool wait_for(Predicate done, std::chrono::milliseconds timeout)
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return condition_.wait_for(lock, timeout, [this, &done]() {
+      return std::any_of(indices_.begin(), indices_.end(), done);
+    });
+  }
+
+  /// The indices below kWarmUpBase.
+  std::vector<int> counted() const
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<int> result;
+    std::copy_if(indices_.begin(), indices_.end(), std::back_inserter(result), [](int index) {
+      return index < kWarmUpBase;
+    });
+    return result;
+  }
+
+private:
+  mutable std::mutex mutex_;
+  std::condition_variable condition_;
+  std::vector<int> indices_;
+};
+
+class DdsTopics : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    if (!network_refused().empty()) {
+      GTEST_SKIP() << "needs a private network namespace (run as root): " << network_refused();
+    }
+    rclcpp::init(0, nullptr);
+    node_ = std::make_shared<rclcpp::Node>("dds_topics_test");
+    executor_.add_node(node_);
+    spinner_ = std::thread([this]() { executor_.spin(); });
+  }
+
+  void TearDown() override
+  {
+    if (spinner_.joinable()) {
+      rclcpp::shutdown();  // ends spin() even when it had not started yet
+      spinner_.join();
+    }
+  }
+
+  /// The subscription is kept until the executor has stopped, as are the messages it collects.
+  void subscribe(const std::string & topic, const rclcpp::QoS & qos, Received & received)
+  {
+    subscriptions_.push_back(node_->create_subscription<PoseStamped>(
+      topic, qos, [&received](PoseStamped::ConstSharedPtr message) {
+        received.add(message->header.stamp.sec);
+      }));
+  }
+
+  /// Starts a peer that echoes "/ping" to "/pong" with `qos`, waits until it answers, then
+  /// publishes the messages 0 to kBurst - 1 on "/ping". False when the peer never answered.
+  bool echo_burst(const rclcpp::QoS & qos, const char * reliability)
+  {
+    subscribe("/pong", qos, pongs_);
+    ping_ = node_->create_publisher<PoseStamped>("/ping", qos);
+    peer_ = std::make_unique<EchoPeer>("/ping", "/pong", reliability, "volatile");
+    if (!peer_->started() || !warm_up(*ping_, pongs_)) {
+      return false;
+    }
+    for (int i = 0; i < kBurst; ++i) {
+      ping_->publish(pose(i));
+    }
+    return true;
+  }
+
+  /// Publishes a warm-up message every 100 ms until one comes back from the peer, so that both
+  /// directions are matched before the messages that count.
+  static bool warm_up(rclcpp::Publisher<PoseStamped> & ping, Received & pongs)
+  {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+      ping.publish(pose(kWarmUpBase + attempt));
+      if (pongs.wait_for([](int index) { return index >= kWarmUpBase; }, 100ms)) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  Received pongs_;
+  Received local_pings_;
+  rclcpp::Node::SharedPtr node_;
+  rclcpp::executors::SingleThreadedExecutor executor_;
+  std::thread spinner_;
+  std::vector<rclcpp::Subscription<PoseStamped>::SharedPtr> subscriptions_;
+  rclcpp::Publisher<PoseStamped>::SharedPtr ping_;
+  std::unique_ptr<EchoPeer> peer_;
+};
+
+std::vector<int> indices_to(int count)
+{
+  std::vector<int> indices(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    indices[static_cast<size_t>(i)] = i;
+  }
+  return indices;
+}
+
+TEST_F(DdsTopics, ReliableMessagesAllArriveOnceInOrder)
+{
+  const auto qos = rclcpp::QoS(100).reliable();
+  subscribe("/ping", qos, local_pings_);
+  ASSERT_TRUE(echo_burst(qos, "reliable")) << "the peer never answered";
+  EXPECT_TRUE(pongs_.wait_for([](int index) { return index == kBurst - 1; }, 10s));
+  EXPECT_EQ(pongs_.counted(), indices_to(kBurst));
+  // The process's own subscription gets each message once, in-process, never again over DDS.
+  EXPECT_TRUE(local_pings_.wait_for([](int index) { return index == kBurst - 1; }, 5s));
+  EXPECT_EQ(local_pings_.counted(), indices_to(kBurst));
+  EXPECT_TRUE(peer_->stop()) << peer_->log();
+}
+
+TEST_F(DdsTopics, BestEffortMessagesArriveAtMostOnceInOrder)
+{
+  ASSERT_TRUE(echo_burst(rclcpp::QoS(100).best_effort(), "best_effort"))
+    << "the peer never answered";
+  // Best effort may lose messages: wait for the last, then take what came.
+  pongs_.wait_for([](int index) { return index == kBurst - 1; }, 3s);
+  const auto counted = pongs_.counted();
+  EXPECT_FALSE(counted.empty());
+  EXPECT_TRUE(std::is_sorted(counted.begin(), counted.end()));
+  EXPECT_EQ(std::adjacent_find(counted.begin(), counted.end()), counted.end()) << "a duplicate";
+  EXPECT_TRUE(peer_->stop()) << peer_->log();
+}
+
+TEST_F(DdsTopics, TransientLocalLateJoinerGetsTheHistory)
+{
+  const auto qos = rclcpp::QoS(5).reliable().transient_local();
+  auto latched = node_->create_publisher<PoseStamped>("/latched", qos);
+  for (int i = 0; i < 3; ++i) {
+    latched->publish(pose(i));
+  }
+  subscribe("/latched_echo", rclcpp::QoS(100).transient_local(), pongs_);
+  // The peer joins after the messages were published.
+  EchoPeer peer("/latched", "/latched_echo", "reliable", "transient_local");
+  ASSERT_TRUE(peer.started());
+  EXPECT_TRUE(pongs_.wait_for([](int index) { return index == 2; }, 20s));
+  EXPECT_EQ(pongs_.counted(), indices_to(3));
+  EXPECT_TRUE(peer.stop()) << peer.log();
+}
+
+TEST_F(DdsTopics, MalformedSampleIsDroppedWithAWarning)
+{
+  // A raw participant in the domain that this process's nodes already use, with its config.
+  rmw_dds::CycloneParticipant participant(17);
+  const auto ping_topic = rmw_dds::dds_topic<PoseStamped>("/ping");
+  const auto qos = rmw_dds::to_dds_qos(rmw_qos_profile_default);
+  rmw_dds::CycloneWriter writer(participant, ping_topic, qos);
+  rmw_dds::CycloneReader reader(participant, rmw_dds::dds_topic<PoseStamped>("/pong"), qos);
+  EchoPeer peer("/ping", "/pong", "reliable", "volatile");
+  ASSERT_TRUE(peer.started());
+
+  const auto good = rmw_dds::serialize(pose(7));
+  auto bad = good;
+  // header.stamp (8 bytes) and the length 5 of "odom" come first: the 5th string byte is the
+  // terminator, at byte 16 of the data and 20 of the sample.
+  ASSERT_EQ(bad[20], 0);
+  bad[20] = 'x';
+  std::optional<std::vector<uint8_t>> echoed;
+  for (int attempt = 0; attempt < 100 && !echoed; ++attempt) {
+    writer.write(bad);
+    writer.write(good);
+    echoed = reader.take(200ms);
+  }
+  ASSERT_TRUE(echoed) << "the peer never echoed the good sample";
+  PoseStamped decoded;
+  rmw_dds::deserialize(*echoed, decoded);
+  EXPECT_EQ(decoded, pose(7));
+  EXPECT_TRUE(peer.stop()) << peer.log();
+  EXPECT_NE(
+    peer.log().find("Dropped a malformed sample on topic '/ping': header.frame_id: string of 5 "
+                    "bytes has no NUL terminator"),
+    std::string::npos)
+    << peer.log();
+}
+
+}  // namespace
