@@ -5,6 +5,7 @@
 #include <thread>
 #include <utility>
 
+#include "behaviortree_cpp_v3/control_node.h"
 #include "behaviortree_cpp_v3/utils/shared_library.h"
 
 namespace behavior_tree
@@ -19,6 +20,20 @@ std::string libraryPath(const std::string & entry)
                        (entry.size() > 3 && entry.compare(entry.size() - 3, 3, ".so") == 0);
   return is_path ? entry : BT::SharedLibrary::getOSName(entry);
 }
+
+/// Halts nodes of a tree as their parent would: ControlNode::haltChild halts a RUNNING child and
+/// sets it back to IDLE. It is never part of a tree and never ticked.
+class HaltingParent : public BT::ControlNode
+{
+public:
+  HaltingParent() : BT::ControlNode("HaltingParent", BT::NodeConfiguration()) {}
+
+private:
+  BT::NodeStatus tick() override
+  {
+    throw BT::LogicError("HaltingParent only halts nodes and is never ticked");
+  }
+};
 
 /// What the run does after the tick callback answered.
 struct TickDecision
@@ -169,13 +184,13 @@ void BehaviorTreeEngine::haltAllActions(BT::TreeNode * root_node)
   if (root_node == nullptr) {
     return;
   }
-  // A correct halt propagates through the whole tree; make sure anyway.
-  root_node->halt();
-  BT::applyRecursiveVisitor(root_node, [](BT::TreeNode * node) {
-    if (node->status() == BT::NodeStatus::RUNNING) {
-      node->halt();
-    }
-  });
+  // BT::Tree::haltTree's order: the root first, then every node the root's halt missed. halt()
+  // need not reset a node's status (an action's halt leaves that to its parent), so each node is
+  // halted through a parent's haltChild, which also sets it back to IDLE; otherwise a halted
+  // action would be halted again and resumed instead of started afresh.
+  HaltingParent parent;
+  BT::applyRecursiveVisitor(root_node, [&parent](BT::TreeNode * node) { parent.addChild(node); });
+  parent.haltChildren();
 }
 
 }  // namespace behavior_tree

@@ -294,6 +294,20 @@ TEST_F(EngineTest, HaltAllActionsHaltsRunningActionsAndAcceptsNull)
   EXPECT_EQ(tree.rootNode()->status(), BT::NodeStatus::IDLE);
 }
 
+TEST_F(EngineTest, HaltAllActionsHaltsARootActionOnceAndLetsItStartAfresh)
+{
+  // An action's halt() leaves its status to the parent, and a root action has none.
+  auto tree = workTree();
+  EXPECT_EQ(tree.tickRoot(), BT::NodeStatus::RUNNING);
+  engine.haltAllActions(tree.rootNode());
+  EXPECT_EQ(count("halted"), 1);
+  EXPECT_EQ(tree.rootNode()->status(), BT::NodeStatus::IDLE);
+  engine.haltAllActions(tree.rootNode());
+  EXPECT_EQ(count("halted"), 1) << "an idle action is not halted again";
+  EXPECT_EQ(tree.tickRoot(), BT::NodeStatus::RUNNING);
+  EXPECT_EQ(count("started"), 2);
+}
+
 TEST_F(EngineTest, TreesAreBuiltFromFiles)
 {
   const auto path =

@@ -70,14 +70,21 @@ protected:
   void navigateToPose();
   TaskState receivedNewGoal(const PlannerFeedbackPtr & feedback, bool & new_goal_received);
   void haltAllActions();
-  /// Replaces current_task_ by a started task for a goal that preempted the running one.
+  /// Replaces current_task_ by a started task for a goal that preempted the running one; ABORTED,
+  /// with the task left unstarted, when the goal is refused (refuseUnusableGoal).
   TaskState startPreemptingTask(const std::shared_ptr<const Planner::Goal> & goal);
+  /// True, after logging the field, when `goal` holds a number that no task can drive by; the
+  /// goal then fails without its task being started.
+  bool refuseUnusableGoal(const Planner::Goal & goal);
 
   // Reports.
   void reportSuccess(
     const std::shared_ptr<const Planner::Goal> & goal,
     const geometry_msgs::msg::PoseStamped & pose);
   void reportFailure(const PosePath & global_path);
+  /// The failure report without the task's exit. A goal refused before its task started has
+  /// neither a path nor residue zones of its own (`job_ran` false).
+  void failCurrentGoal(const PosePath & global_path, bool job_ran);
   void reportCancellation(const PosePath & global_path);
   void plannerFeedback(PlannerFeedbackPtr & feedback);
   Zones getResiduesZones();
@@ -141,6 +148,8 @@ protected:
   rclcpp::Subscription<velmoran_protocol::msg::RobotInfoLevelZero>::SharedPtr robot_info_sub_;
   int32_t default_run_mode_{0};
   int32_t previous_run_mode_{-1};
+  /// Set when a goal that preempted the running job was refused; the job then fails at once.
+  bool preempting_goal_refused_{false};
   /// Where jobs record their goal poses (see GoalRecordFile).
   std::string goal_record_directory_;
 };

@@ -56,9 +56,25 @@ int main(int argc, char ** argv)
   signal(SIGSEGV, signal_handler);
   std::set_terminate(exception_handler);
 
-  auto node = std::make_shared<bt_navigator::NavDecision>();
-  node->init();
-  rclcpp::spin(node->get_node_base_interface());
+  // SIGINT and SIGTERM shut ROS 2 down through rclcpp's handlers at any moment, also during
+  // start-up; from then on creating an rclcpp object throws. So start-up goes on only while ROS 2
+  // is up, and a step that threw because it was shut down meanwhile ends the process as orderly.
+  std::shared_ptr<bt_navigator::NavDecision> node;
+  try {
+    if (rclcpp::ok()) {
+      node = std::make_shared<bt_navigator::NavDecision>();
+    }
+    if (rclcpp::ok()) {
+      node->init();
+    }
+    if (rclcpp::ok()) {
+      rclcpp::spin(node->get_node_base_interface());
+    }
+  } catch (const std::exception &) {
+    if (rclcpp::ok()) {
+      throw;
+    }
+  }
   rclcpp::shutdown();
   node.reset();
   return 0;

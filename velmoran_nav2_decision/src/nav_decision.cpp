@@ -63,8 +63,16 @@ NavDecision::~NavDecision()
 
 void NavDecision::init()
 {
+  // A shutdown (SIGINT) during a transition ends start-up: the next one would create rclcpp
+  // objects on a shut-down context.
   configure();
+  if (!rclcpp::ok()) {
+    return;
+  }
   activate();
+  if (!rclcpp::ok()) {
+    return;
+  }
   LOG_INFO("velmoran_nav2_decision start successfully");
 }
 
@@ -119,6 +127,9 @@ NavDecision::CallbackReturn NavDecision::on_configure(const rclcpp_lifecycle::St
     return CallbackReturn::ERROR;
   }
   LOG_INFO("loadBehaviorTree success!");
+  if (!rclcpp::ok()) {
+    return CallbackReturn::ERROR;
+  }
 
   createInterfaces();
   LOG_INFO("registers success!");

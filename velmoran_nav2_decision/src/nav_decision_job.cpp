@@ -5,6 +5,7 @@
 #include <nav2_util/robot_utils.hpp>
 
 #include "blackboard_keys.hpp"
+#include "goal_pose_validation.hpp"
 #include "goal_record_file.hpp"
 #include "logging/logger.hpp"
 #include "nav_decision.hpp"
@@ -25,6 +26,7 @@ void NavDecision::navigateToPose()
   // A stop requested before this job does not end it; one requested from here on does, even
   // while the task is still starting up.
   stop_task_flag_->store(false, std::memory_order_release);
+  preempting_goal_refused_ = false;
 
   const auto job_start = std::chrono::system_clock::now();
   GoalRecordFile goal_record(goal_record_directory_, job_start);
@@ -46,6 +48,10 @@ void NavDecision::navigateToPose()
       "goal_zones_from_task is not empty, goal zone [0] size: {}", goal_zones[0].points.size());
   }
   goal_record.writeAndClose(goal->goal_poses);
+  if (refuseUnusableGoal(*goal)) {
+    failCurrentGoal({}, false);
+    return;
+  }
 
   // The task keeps a pointer to this record for the whole job.
   const geometry_msgs::msg::PoseStamped start_pose = currentRobotPose();
@@ -67,7 +73,10 @@ void NavDecision::navigateToPose()
     return;
   }
 
-  if (!loadBehaviorTree(bt_xml_filename_)) {
+  // A stop command has stopped the robot in startTask; like a stop request, it ends the job as a
+  // success without running the tree, which would still drive to the goal the blackboard holds.
+  const bool stop_command = start_state == TaskState::FAILED;
+  if (!stop_command && !loadBehaviorTree(bt_xml_filename_)) {
     LOG_INFO("terminate_current loadBehaviorTree");
     result_msg_->index = resultIndex();
     result_msg_->success = false;
@@ -93,7 +102,7 @@ void NavDecision::navigateToPose()
 
   TaskState job_state = TaskState::SUCCEEDED;
   while (true) {
-    if (stop_task_flag_->load(std::memory_order_acquire)) {
+    if (stop_command || stop_task_flag_->load(std::memory_order_acquire)) {
       LOG_INFO("stop task");
       job_state = TaskState::SUCCEEDED;
       break;
@@ -105,7 +114,7 @@ void NavDecision::navigateToPose()
       "Task run time: {} s",
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now() - run_start)
         .count());
-    if (job_state == TaskState::CANCELED) {
+    if (job_state == TaskState::CANCELED || preempting_goal_refused_) {
       break;
     }
     current_task_->feedback(std::bind(&NavDecision::plannerFeedback, this, std::placeholders::_1));
@@ -125,7 +134,11 @@ void NavDecision::navigateToPose()
       reportSuccess(goal, end_pose);
       break;
     case TaskState::FAILED:
-      reportFailure(global_path);
+      if (preempting_goal_refused_) {
+        failCurrentGoal({}, false);
+      } else {
+        reportFailure(global_path);
+      }
       break;
     case TaskState::CANCELED:
       reportCancellation(global_path);
@@ -193,9 +206,25 @@ TaskState NavDecision::startPreemptingTask(const std::shared_ptr<const Planner::
     current_task_->exit();
   }
   current_task_ = RobotTaskFactory::createTask(goal, blackboard_, &tree_);
+  if (refuseUnusableGoal(*goal)) {
+    // The robot was driving to the replaced goal.
+    communicator_decision_->cmd_vel()->publishZeroVelocity();
+    preempting_goal_refused_ = true;
+    return TaskState::ABORTED;
+  }
   current_task_->setMovementConstraint(goal->run_mode);
   return current_task_->startTask(
     goal, std::bind(&NavDecision::haltAllActions, this), communicator_decision_);
+}
+
+bool NavDecision::refuseUnusableGoal(const Planner::Goal & goal)
+{
+  const std::string problem = findUnusableNumber(goal);
+  if (problem.empty()) {
+    return false;
+  }
+  LOG_ERROR("Aborting on goal because it was sent with an unusable number: {}", problem);
+  return true;
 }
 
 void NavDecision::haltAllActions()

@@ -87,13 +87,19 @@ void NavDecision::reportSuccess(
 
 void NavDecision::reportFailure(const PosePath & global_path)
 {
+  failCurrentGoal(global_path, true);
+  current_task_->exit();
+}
+
+void NavDecision::failCurrentGoal(const PosePath & global_path, bool job_ran)
+{
   const int32_t index = resultIndex();
   LOG_INFO("result_msg_->index = {}", index);
   if (const char * tag = failureTagOf(current_task_->runMode())) {
     communicator_decision_->err_code()->publishActiveTriggerRosbag(kNodeName, tag);
   }
   result_msg_->global_path = global_path;
-  result_msg_->residues_zones = getResiduesZones();
+  result_msg_->residues_zones = job_ran ? getResiduesZones() : Zones{};
 
   const int32_t error_number =
     isElevatorMode(current_task_->goalMode()) ? elevatorErrorNumber() : kTaskErrorNumber;
@@ -106,7 +112,6 @@ void NavDecision::reportFailure(const PosePath & global_path)
   result_msg_->message = "Task failed";
   action_server_->terminate_current(result_msg_);
   LOG_ERROR("Task failed, error number is {}", error_number);
-  current_task_->exit();
 }
 
 int32_t NavDecision::elevatorErrorNumber()

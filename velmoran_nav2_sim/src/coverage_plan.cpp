@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include <fmt/format.h>
+
 namespace velmoran_nav2_sim
 {
 
@@ -14,9 +16,33 @@ CoveragePlan::CoveragePlan(std::vector<Polygon2D> zones, double spacing)
   if (!(spacing_ > 0.0)) {
     throw std::invalid_argument("coverage lane spacing must be positive");
   }
+  double lanes = 0.0;
+  for (const Polygon2D & polygon : zones_) {
+    for (const Point2D & corner : polygon) {
+      if (!std::isfinite(corner.x) || !std::isfinite(corner.y)) {
+        throw std::length_error("a zone has a corner that is not a finite number");
+      }
+    }
+    lanes += std::max(1.0, std::ceil(laneSpan(polygon) / spacing_));
+  }
+  if (lanes > static_cast<double>(kMaxLanes)) {
+    throw std::length_error(fmt::format(
+      "the zones need {:.0f} lanes {} m apart, more than the {} of a sweep", lanes, spacing_,
+      kMaxLanes));
+  }
   for (std::size_t zone = 0; zone < zones_.size(); ++zone) {
     planZone(zone);
   }
+}
+
+double CoveragePlan::laneSpan(const Polygon2D & polygon)
+{
+  if (polygon.size() < 3) {
+    return 0.0;
+  }
+  const auto [low, high] = std::minmax_element(
+    polygon.begin(), polygon.end(), [](const Point2D & a, const Point2D & b) { return a.y < b.y; });
+  return high->y - low->y;
 }
 
 void CoveragePlan::planZone(std::size_t zone)

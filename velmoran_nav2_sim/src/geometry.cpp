@@ -11,6 +11,12 @@ double distance(const Point2D & a, const Point2D & b) { return std::hypot(a.x - 
 
 double distance(const Pose2D & a, const Pose2D & b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
+bool insideWorld(double x, double y)
+{
+  // Also false for NaN.
+  return std::abs(x) <= kWorldLimit && std::abs(y) <= kWorldLimit;
+}
+
 double normalizeAngle(double angle)
 {
   angle = std::fmod(angle + M_PI, 2.0 * M_PI);

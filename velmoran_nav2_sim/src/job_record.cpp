@@ -8,6 +8,9 @@ namespace velmoran_nav2_sim
 std::vector<std::string> JobRecord::mismatches() const
 {
   std::vector<std::string> found;
+  if (interrupted) {
+    return found;
+  }
   const std::string job = fmt::format("job {} '{}'", number, name);
   if (!finished) {
     found.push_back(fmt::format("{}: no result", job));
@@ -28,5 +31,7 @@ std::vector<std::string> JobRecord::mismatches() const
   }
   return found;
 }
+
+std::string JobRecord::shownOutcome() const { return interrupted ? "interrupted" : outcome; }
 
 }  // namespace velmoran_nav2_sim

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 
 #include <fmt/format.h>
 
@@ -14,6 +15,17 @@ namespace
 {
 constexpr std::size_t kColumns = 11;
 using Row = std::array<std::string, kColumns>;
+/// The widest each column gets; a longer cell is cut and ends in "...".
+constexpr std::array<std::size_t, kColumns> kMaxWidths{6, 24, 36, 12, 11, 11, 40, 12, 16, 16, 11};
+constexpr std::string_view kCut = "...";
+
+std::string fitted(const std::string & cell, std::size_t width)
+{
+  if (cell.size() <= width) {
+    return cell;
+  }
+  return cell.substr(0, width - kCut.size()) + std::string(kCut);
+}
 
 Row rowOf(const JobRecord & job)
 {
@@ -22,14 +34,16 @@ Row rowOf(const JobRecord & job)
     std::to_string(job.number),
     job.name,
     ResultTable::runModeName(job.run_mode),
-    job.outcome,
+    job.shownOutcome(),
     finished ? std::to_string(job.err_num) : "-",
     finished ? std::to_string(job.index) : "-",
     finished ? job.message : "-",
     fmt::format("{:.1f}", job.sim_end - job.sim_start),
     fmt::format("{:.2f}", job.distance),
     job.outcome == "succeeded" ? fmt::format("{:.2f}", job.cleaned_area) : "-",
-    job.mismatches().empty() ? "yes" : "NO"};
+    job.interrupted            ? "-"
+    : job.mismatches().empty() ? "yes"
+                               : "NO"};
 }
 }  // namespace
 
@@ -46,6 +60,9 @@ std::string ResultTable::format(const std::vector<JobRecord> & jobs)
   std::vector<Row> rows{header};
   for (const auto & job : jobs) {
     rows.push_back(rowOf(job));
+    for (std::size_t column = 0; column < kColumns; ++column) {
+      rows.back()[column] = fitted(rows.back()[column], kMaxWidths[column]);
+    }
   }
   std::array<std::size_t, kColumns> widths{};
   for (const auto & row : rows) {
@@ -76,7 +93,7 @@ std::string ResultTable::progressLine(const JobRecord & job, std::size_t job_cou
 {
   return fmt::format(
     "[job {}/{}] {} ({}): {}{}, {:.1f} s, {:.2f} m", job.number, job_count, job.name,
-    runModeName(job.run_mode), job.outcome,
+    runModeName(job.run_mode), job.shownOutcome(),
     job.message.empty() ? std::string() : " \"" + job.message + "\"", job.sim_end - job.sim_start,
     job.distance);
 }

@@ -7,10 +7,17 @@
 #include <rclcpp/rclcpp.hpp>
 
 #include "logging/logger.hpp"
+#include "velmoran_nav2_sim/interruption.hpp"
 #include "velmoran_nav2_sim/scenario_runner.hpp"
+#include "velmoran_nav2_sim/signal_watcher.hpp"
 
 int main(int argc, char ** argv)
 {
+  // First, before any thread starts: Ctrl-C ends the run through the runner, which cancels the
+  // running job and prints what ran, instead of shutting the ROS context down under it.
+  velmoran_nav2_sim::Interruption interruption;
+  const velmoran_nav2_sim::SignalWatcher signals(
+    [&interruption](int signal) { interruption.request(signal); });
   const std::vector<std::string> arguments = rclcpp::remove_ros_arguments(argc, argv);
   velmoran_nav2_sim::ScenarioRunner::Options defaults;
   defaults.scenario_file = VELMORAN_SIM_DEFAULT_SCENARIO;
@@ -24,9 +31,14 @@ int main(int argc, char ** argv)
     std::cerr << error.what() << "\n";
     return 2;
   }
-  rclcpp::init(argc, argv);
+  rclcpp::init(argc, argv, rclcpp::InitOptions(), rclcpp::SignalHandlerOptions::None);
   velmoran::Logger::Instance("nav2_decision");
-  const int status = velmoran_nav2_sim::ScenarioRunner::run(options, std::cout, std::cerr);
+  int status = 2;
+  try {
+    status = velmoran_nav2_sim::ScenarioRunner::run(options, std::cout, std::cerr, interruption);
+  } catch (const std::exception & error) {
+    std::cerr << "the scenario runner failed: " << error.what() << "\n";
+  }
   rclcpp::shutdown();
   return status;
 }

@@ -1,11 +1,17 @@
 #include "velmoran_nav2_sim/scenario_parser.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
-#include <fstream>
+#include <limits>
 #include <map>
 #include <set>
-#include <sstream>
+#include <string_view>
 
+#include <fmt/format.h>
 #include <yaml-cpp/yaml.h>
 #include <velmoran_protocol/action/planner.hpp>
 
@@ -18,6 +24,62 @@ namespace
 using Goal = velmoran_protocol::action::Planner::Goal;
 
 int lineOf(const YAML::Node & node) { return node.Mark().line + 1; }
+
+/// The field name of the document's top level, which has no key.
+constexpr const char * kTopLevel = "(top level)";
+
+std::string kindOf(const YAML::Node & node)
+{
+  switch (node.Type()) {
+    case YAML::NodeType::Map:
+      return "a mapping";
+    case YAML::NodeType::Sequence:
+      return "a list";
+    case YAML::NodeType::Null:
+      return "an empty value";
+    default:
+      return "a text";
+  }
+}
+
+/// Limits as a reader writes them: 1000000, not 1e+06.
+std::string limitText(double value)
+{
+  return value == std::trunc(value) && std::abs(value) < 1e15 ? fmt::format("{:.0f}", value)
+                                                              : fmt::format("{}", value);
+}
+
+struct Range
+{
+  double min;
+  double max;
+};
+
+constexpr Range kCoordinate{-kWorldLimit, kWorldLimit};
+constexpr Range kYawDegrees{-ScenarioParser::kMaxYawDegrees, ScenarioParser::kMaxYawDegrees};
+constexpr Range kDistance{-ScenarioParser::kMaxDistance, ScenarioParser::kMaxDistance};
+constexpr Range kSpeed{0.0, ScenarioParser::kMaxSpeed};
+constexpr Range kTimeFactor{ScenarioParser::kMinTimeFactor, ScenarioParser::kMaxTimeFactor};
+constexpr Range kWaitSeconds{0.0, ScenarioParser::kMaxWaitSeconds};
+
+/// Throws ScenarioError at the first key that is not a text or that the mapping repeats (YAML
+/// readers disagree on which of two equal keys wins).
+void checkKeys(const YAML::Node & mapping, const std::string & file, const std::string & context)
+{
+  std::set<std::string> keys;
+  for (const auto & entry : mapping) {
+    const YAML::Node & key = entry.first;
+    const std::string field = context.empty() ? kTopLevel : context;
+    if (!key.IsScalar()) {
+      throw ScenarioError(file, lineOf(key), field, "a key must be a text, not " + kindOf(key));
+    }
+    const auto text = key.as<std::string>();
+    if (!keys.insert(text).second) {
+      throw ScenarioError(
+        file, lineOf(key), context.empty() ? text : context + "." + text, "duplicate key");
+    }
+  }
+}
 
 /// Whether the task of the run mode puts the job's action id on the blackboard.
 bool publishesActionId(int32_t run_mode)
@@ -43,8 +105,11 @@ public:
   : node_(node), file_(std::move(file)), context_(std::move(context))
   {
     if (!node.IsMap()) {
-      fail(node, context_, "expected a mapping of fields");
+      fail(
+        node, context_.empty() ? kTopLevel : context_,
+        "expected a mapping of fields, not " + kindOf(node));
     }
+    checkKeys(node, file_, context_);
   }
 
   YAML::Node optional(const std::string & key)
@@ -107,7 +172,7 @@ public:
       scenario.description = text(node, "description");
     }
     if (const auto node = fields.optional("time_factor")) {
-      scenario.time_factor = positive(node, "time_factor");
+      scenario.time_factor = number(node, "time_factor", kTimeFactor);
     }
     if (const auto node = fields.optional("start")) {
       scenario.start = pose(node, "start");
@@ -130,6 +195,9 @@ public:
 private:
   Step step(const YAML::Node & node, const std::string & context)
   {
+    if (node.IsMap()) {
+      checkKeys(node, file_, context);
+    }
     if (!node.IsMap() || node.size() != 1) {
       fail(
         node, context,
@@ -147,7 +215,7 @@ private:
       return forwardedGoal(value, field, line, kind == "goal_pose");
     }
     if (kind == "wait") {
-      return WaitStep{line, nonNegative(value, field)};
+      return WaitStep{line, number(value, field, kWaitSeconds)};
     }
     if (kind == "wait_for") {
       return WaitForStep{line, text(value, field)};
@@ -162,7 +230,7 @@ private:
       return StopStep{line};
     }
     if (kind == "emergency_stop") {
-      return EmergencyStopStep{line, nonNegative(value, field)};
+      return EmergencyStopStep{line, number(value, field, kWaitSeconds)};
     }
     if (kind == "arm_retract_check") {
       MapReader fields(value, file_, field);
@@ -181,12 +249,7 @@ private:
     JobStep job;
     job.line = line;
     job.name = text(fields.required("name"), fields.field("name"));
-    const YAML::Node mode = fields.required("run_mode");
-    const auto run_mode = runModeFromText(text(mode, fields.field("run_mode")));
-    if (!run_mode) {
-      fail(mode, fields.field("run_mode"), "unknown run mode '" + mode.as<std::string>() + "'");
-    }
-    job.run_mode = *run_mode;
+    job.run_mode = runMode(fields.required("run_mode"), fields.field("run_mode"));
     if (const auto value = fields.optional("poses")) {
       job.poses = poses(value, fields.field("poses"));
     }
@@ -197,13 +260,13 @@ private:
       job.covered_points = points(value, fields.field("covered_points"));
     }
     if (const auto value = fields.optional("distance")) {
-      job.distance = number(value, fields.field("distance"));
+      job.distance = number(value, fields.field("distance"), kDistance);
     }
     if (const auto value = fields.optional("max_speed")) {
-      job.max_speed = nonNegative(value, fields.field("max_speed"));
+      job.max_speed = number(value, fields.field("max_speed"), kSpeed);
     }
     if (const auto value = fields.optional("command")) {
-      job.command = static_cast<uint32_t>(integer(value, fields.field("command")));
+      job.command = integer<uint32_t>(value, fields.field("command"));
     }
     if (const auto value = fields.optional("lift_frame")) {
       job.lift_frame = points(value, fields.field("lift_frame"));
@@ -260,7 +323,10 @@ private:
     } else if (name == "slow") {
       fault.kind = Fault::Kind::kSlow;
       const YAML::Node scale = fields.required("speed_scale");
-      fault.speed_scale = positive(scale, fields.field("speed_scale"));
+      fault.speed_scale = number(scale, fields.field("speed_scale"), {0.0, 1.0});
+      if (fault.speed_scale == 0.0) {
+        fail(scale, fields.field("speed_scale"), "a slow job still moves: expected above 0");
+      }
     } else {
       fail(kind, fields.field("kind"), "expected always_failure or slow, not '" + name + "'");
     }
@@ -280,10 +346,10 @@ private:
       fail(outcome, fields.field("outcome"), "expected succeeded, aborted or canceled");
     }
     if (const auto value = fields.optional("err_num")) {
-      expect.err_num = static_cast<int32_t>(integer(value, fields.field("err_num")));
+      expect.err_num = integer<int32_t>(value, fields.field("err_num"));
     }
     if (const auto value = fields.optional("index")) {
-      expect.index = static_cast<int32_t>(integer(value, fields.field("index")));
+      expect.index = integer<int32_t>(value, fields.field("index"));
     }
     if (const auto value = fields.optional("message")) {
       expect.message = text(value, fields.field("message"));
@@ -295,6 +361,7 @@ private:
   std::vector<Pose2D> poses(const YAML::Node & node, const std::string & field)
   {
     std::vector<Pose2D> result;
+    countPoints(node, field);
     for (std::size_t i = 0; i < sequence(node, field).size(); ++i) {
       result.push_back(pose(node[i], field + "[" + std::to_string(i) + "]"));
     }
@@ -307,20 +374,22 @@ private:
     if (!node.IsSequence() || node.size() < 2 || node.size() > 3) {
       fail(node, field, "expected [x, y] or [x, y, yaw_degrees]");
     }
-    const double yaw = node.size() == 3 ? number(node[2], field) * M_PI / 180.0 : 0.0;
-    return {number(node[0], field), number(node[1], field), yaw};
+    const double yaw = node.size() == 3 ? number(node[2], field, kYawDegrees) * M_PI / 180.0 : 0.0;
+    return {number(node[0], field, kCoordinate), number(node[1], field, kCoordinate), yaw};
   }
 
   std::vector<Point2D> points(const YAML::Node & node, const std::string & field)
   {
     std::vector<Point2D> result;
+    countPoints(node, field);
     for (std::size_t i = 0; i < sequence(node, field).size(); ++i) {
       const YAML::Node point = node[i];
       const std::string point_field = field + "[" + std::to_string(i) + "]";
       if (!point.IsSequence() || point.size() != 2) {
         fail(point, point_field, "expected [x, y]");
       }
-      result.push_back({number(point[0], point_field), number(point[1], point_field)});
+      result.push_back(
+        {number(point[0], point_field, kCoordinate), number(point[1], point_field, kCoordinate)});
     }
     return result;
   }
@@ -354,40 +423,63 @@ private:
     return node.as<std::string>();
   }
 
-  double number(const YAML::Node & node, const std::string & field)
+  /// A finite number within `range`.
+  double number(const YAML::Node & node, const std::string & field, const Range & range)
   {
     double value = 0.0;
-    if (!node.IsScalar() || !YAML::convert<double>::decode(node, value) || !std::isfinite(value)) {
+    if (!node.IsScalar() || !YAML::convert<double>::decode(node, value)) {
       fail(node, field, "expected a number" + found(node));
     }
-    return value;
-  }
-
-  double positive(const YAML::Node & node, const std::string & field)
-  {
-    const double value = number(node, field);
-    if (value <= 0.0) {
-      fail(node, field, "expected a number above 0");
+    if (!(value >= range.min && value <= range.max)) {
+      fail(
+        node, field,
+        fmt::format(
+          "expected a number from {} to {}{}", limitText(range.min), limitText(range.max),
+          found(node)));
     }
     return value;
   }
 
-  double nonNegative(const YAML::Node & node, const std::string & field)
+  /// An integer that fits the field's type in the Planner action.
+  template <typename IntegerT>
+  IntegerT integer(const YAML::Node & node, const std::string & field)
   {
-    const double value = number(node, field);
-    if (value < 0.0) {
-      fail(node, field, "expected a number of 0 or more");
-    }
-    return value;
-  }
-
-  int64_t integer(const YAML::Node & node, const std::string & field)
-  {
+    using Limits = std::numeric_limits<IntegerT>;
     int64_t value = 0;
-    if (!node.IsScalar() || !YAML::convert<int64_t>::decode(node, value)) {
-      fail(node, field, "expected an integer" + found(node));
+    if (
+      !node.IsScalar() || !YAML::convert<int64_t>::decode(node, value) || value < Limits::min() ||
+      value > Limits::max()) {
+      fail(
+        node, field,
+        fmt::format(
+          "expected an integer from {} to {}{}", Limits::min(), Limits::max(), found(node)));
     }
-    return value;
+    return static_cast<IntegerT>(value);
+  }
+
+  /// A run mode's name, or any number that fits the action's run_mode field.
+  int32_t runMode(const YAML::Node & node, const std::string & field)
+  {
+    const std::string name = text(node, field);
+    if (const auto named = runModeFromText(name)) {
+      return *named;
+    }
+    int64_t number = 0;
+    if (YAML::convert<int64_t>::decode(node, number)) {
+      return integer<int32_t>(node, field);
+    }
+    fail(node, field, "unknown run mode '" + name + "'");
+  }
+
+  /// Counts the points of a list against the scenario's budget before they are read.
+  void countPoints(const YAML::Node & node, const std::string & field)
+  {
+    points_ += sequence(node, field).size();
+    if (points_ > ScenarioParser::kMaxPoints) {
+      fail(
+        node, field,
+        fmt::format("more than {} points and poses in the scenario", ScenarioParser::kMaxPoints));
+    }
   }
 
   bool boolean(const YAML::Node & node, const std::string & field)
@@ -401,7 +493,12 @@ private:
 
   static std::string found(const YAML::Node & node)
   {
-    return node.IsScalar() ? ", not '" + node.as<std::string>() + "'" : "";
+    constexpr std::size_t kShown = 40;
+    if (!node.IsScalar()) {
+      return ", not " + kindOf(node);
+    }
+    const auto value = node.as<std::string>();
+    return ", not '" + (value.size() > kShown ? value.substr(0, kShown) + "..." : value) + "'";
   }
 
   void checkJobNames(const Scenario & scenario)
@@ -443,7 +540,33 @@ private:
   }
 
   std::string file_;
+  std::size_t points_ = 0;
 };
+
+class FileDescriptor
+{
+public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor()
+  {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+  }
+  FileDescriptor(const FileDescriptor &) = delete;
+  FileDescriptor & operator=(const FileDescriptor &) = delete;
+  int get() const { return fd_; }
+
+private:
+  int fd_;
+};
+
+std::string tooLarge(std::uintmax_t bytes)
+{
+  return fmt::format(
+    "larger than {} MiB ({} bytes): not a scenario", ScenarioParser::kMaxFileBytes / (1024 * 1024),
+    bytes);
+}
 
 }  // namespace
 
@@ -458,24 +581,66 @@ ScenarioError::ScenarioError(
 
 Scenario ScenarioParser::parseFile(const std::string & path)
 {
-  std::ifstream stream(path);
-  if (!stream) {
+  // Not blocking: opening a named pipe would otherwise wait for a writer.
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  struct stat info
+  {
+  };
+  if (file.get() < 0 || ::fstat(file.get(), &info) != 0) {
     throw ScenarioError(path, 0, "file", "cannot be read");
   }
-  std::stringstream text;
-  text << stream.rdbuf();
-  return parseText(text.str(), path);
+  if (S_ISDIR(info.st_mode)) {
+    throw ScenarioError(path, 0, "file", "is a directory, not a scenario file");
+  }
+  if (!S_ISREG(info.st_mode)) {
+    throw ScenarioError(path, 0, "file", "not a regular file (a device, pipe or socket)");
+  }
+  const auto size = static_cast<std::uintmax_t>(info.st_size);
+  if (size > kMaxFileBytes) {
+    throw ScenarioError(path, 0, "file", tooLarge(size));
+  }
+  // The file may grow while it is read: never past the limit.
+  std::string text(static_cast<std::size_t>(kMaxFileBytes) + 1, '\0');
+  std::size_t length = 0;
+  while (length < text.size()) {
+    const ssize_t got = ::read(file.get(), text.data() + length, text.size() - length);
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got < 0) {
+      throw ScenarioError(path, 0, "file", "cannot be read");
+    }
+    if (got == 0) {
+      break;
+    }
+    length += static_cast<std::size_t>(got);
+  }
+  if (length > kMaxFileBytes) {
+    throw ScenarioError(path, 0, "file", tooLarge(length));
+  }
+  text.resize(length);
+  return parseText(text, path);
 }
 
 Scenario ScenarioParser::parseText(const std::string & text, const std::string & file)
 {
-  YAML::Node root;
+  std::vector<YAML::Node> documents;
   try {
-    root = YAML::Load(text);
+    documents = YAML::LoadAll(text);
   } catch (const YAML::ParserException & error) {
     throw ScenarioError(file, error.mark.line + 1, "yaml", error.msg);
   }
-  return Reader(file).scenario(root);
+  if (documents.size() > 1) {
+    throw ScenarioError(
+      file, lineOf(documents[1]), "yaml", "a scenario file holds one YAML document, not several");
+  }
+  const YAML::Node root = documents.empty() ? YAML::Node() : documents.front();
+  try {
+    return Reader(file).scenario(root);
+  } catch (const YAML::Exception & error) {
+    // Every value is checked before it is converted; this is the last line of defence.
+    throw ScenarioError(file, error.mark.line + 1, "yaml", error.msg);
+  }
 }
 
 std::optional<int32_t> runModeFromText(const std::string & text)

@@ -19,6 +19,10 @@ namespace
 /// Wall-clock limit of any wait for the node: far above what a working node needs.
 constexpr std::chrono::seconds kAnswerTimeout{10};
 constexpr std::chrono::seconds kJobTimeout{60};
+/// How long an interrupted run waits for the results of the jobs it cancels.
+constexpr std::chrono::milliseconds kCancelGrace{500};
+/// How often a wait for an answer looks for an interruption.
+constexpr std::chrono::milliseconds kInterruptPoll{20};
 
 using GoalStatus = action_msgs::msg::GoalStatus;
 using Planner = velmoran_protocol::action::Planner;
@@ -35,12 +39,6 @@ std::string outcomeOf(int8_t status)
     default:
       return fmt::format("status {}", status);
   }
-}
-
-template <typename FutureT>
-bool ready(const FutureT & future, std::chrono::seconds timeout)
-{
-  return future.wait_for(timeout) == std::future_status::ready;
 }
 
 std::size_t countJobs(const Scenario & scenario)
@@ -103,11 +101,69 @@ ScenarioPlayer::~ScenarioPlayer() = default;
 void ScenarioPlayer::play()
 {
   for (const auto & step : scenario_.steps) {
+    if (interrupted_) {
+      break;
+    }
     std::visit([this](const auto & concrete) { runStep(concrete); }, step);
   }
-  for (std::size_t job = 0; job < jobs().size(); ++job) {
+  for (std::size_t job = 0; job < jobs().size() && !interrupted_; ++job) {
     waitForJob(job, 0);
   }
+  if (interrupted_) {
+    cancelRunningJobs();
+  }
+}
+
+void ScenarioPlayer::interrupt()
+{
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    interrupted_ = true;
+  }
+  changed_.notify_all();
+}
+
+void ScenarioPlayer::cancelRunningJobs()
+{
+  std::vector<std::size_t> running;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    awaiting_forwarded_.reset();
+    for (std::size_t job = 0; job < jobs_.size(); ++job) {
+      if (!jobs_[job].finished && jobs_[job].outcome == "no result") {
+        jobs_[job].interrupted = true;
+        running.push_back(job);
+      }
+    }
+  }
+  if (!running.empty()) {
+    progress_ << fmt::format("[scenario] interrupted: cancelling {} job(s)\n", running.size())
+              << std::flush;
+    // Every goal of the server: jobs of forwarded poses have no handle of this client.
+    planner_->async_cancel_all_goals();
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait_for(lock, kCancelGrace, [this, &running]() {
+      for (const std::size_t job : running) {
+        if (!jobs_[job].finished) {
+          return false;
+        }
+      }
+      return true;
+    });
+  }
+  host_.robot().stop();
+}
+
+template <typename FutureT>
+bool ScenarioPlayer::answered(const FutureT & future, std::chrono::milliseconds timeout) const
+{
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!interrupted_ && std::chrono::steady_clock::now() < deadline) {
+    if (future.wait_for(kInterruptPoll) == std::future_status::ready) {
+      return true;
+    }
+  }
+  return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 std::vector<JobRecord> ScenarioPlayer::jobs() const
@@ -176,7 +232,11 @@ void ScenarioPlayer::runStep(const JobStep & step)
       job, static_cast<int8_t>(result.code), result.result ? *result.result : Planner::Result());
   };
   auto handle = planner_->async_send_goal(goal, options);
-  if (!ready(handle, kAnswerTimeout) || !handle.get()) {
+  const bool answer = answered(handle, kAnswerTimeout);
+  if (!answer && interrupted_) {
+    return;
+  }
+  if (!answer || !handle.get()) {
     problem(step.line, fmt::format("job '{}' was not accepted", step.name));
     finish(job, GoalStatus::STATUS_UNKNOWN, Planner::Result());
     return;
@@ -186,6 +246,7 @@ void ScenarioPlayer::runStep(const JobStep & step)
     handles_[job] = handle.get();
     known_goals_.insert(handle.get()->get_goal_id());
   }
+  reportAccepted(job);
   if (step.wait) {
     waitForJob(job, step.line);
   }
@@ -210,12 +271,21 @@ void ScenarioPlayer::runStep(const ForwardedGoalStep & step)
     NavigateToPose::Goal goal;
     goal.pose = toPoseStamped(step.pose);
     auto handle = navigate_to_pose_->async_send_goal(goal);
-    if (!ready(handle, kAnswerTimeout) || !handle.get()) {
+    const bool answer = answered(handle, kAnswerTimeout);
+    if (!answer && interrupted_) {
+      return;
+    }
+    if (!answer || !handle.get()) {
       problem(step.line, fmt::format("navigate_to_pose goal '{}' was not accepted", step.name));
     }
   }
   std::unique_lock<std::mutex> lock(mutex_);
-  if (!changed_.wait_for(lock, kAnswerTimeout, [this]() { return !awaiting_forwarded_; })) {
+  const bool appeared = changed_.wait_for(
+    lock, kAnswerTimeout, [this]() { return !awaiting_forwarded_ || interrupted_; });
+  if (interrupted_) {
+    return;
+  }
+  if (!appeared) {
     awaiting_forwarded_.reset();
     lock.unlock();
     problem(step.line, fmt::format("no Planner job appeared for '{}'", step.name));
@@ -223,9 +293,23 @@ void ScenarioPlayer::runStep(const ForwardedGoalStep & step)
     return;
   }
   lock.unlock();
+  reportAccepted(job);
   if (step.wait) {
     waitForJob(job, step.line);
   }
+}
+
+void ScenarioPlayer::reportAccepted(std::size_t job)
+{
+  std::string line;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const JobRecord & record = jobs_[job];
+    line = fmt::format(
+      "[job {}/{}] {} ({}): accepted", record.number, job_count_, record.name,
+      ResultTable::runModeName(record.run_mode));
+  }
+  progress_ << line << "\n" << std::flush;
 }
 
 void ScenarioPlayer::runStep(const WaitStep & step) { waitSimSeconds(step.seconds); }
@@ -255,7 +339,7 @@ void ScenarioPlayer::runStep(const CancelStep & step)
     problem(step.line, fmt::format("cancel: job '{}' has no goal of this client", step.job));
     return;
   }
-  if (!ready(planner_->async_cancel_goal(handle), kAnswerTimeout)) {
+  if (!answered(planner_->async_cancel_goal(handle), kAnswerTimeout) && !interrupted_) {
     problem(step.line, fmt::format("cancel: no answer for job '{}'", step.job));
   }
 }
@@ -263,7 +347,7 @@ void ScenarioPlayer::runStep(const CancelStep & step)
 void ScenarioPlayer::runStep(const StopStep & step)
 {
   auto answer = stop_task_->async_send_request(std::make_shared<std_srvs::srv::SetBool::Request>());
-  if (!ready(answer, kAnswerTimeout)) {
+  if (!answered(answer, kAnswerTimeout) && !interrupted_) {
     problem(step.line, "stop_task: no answer");
   }
 }
@@ -285,8 +369,10 @@ void ScenarioPlayer::runStep(const ArmRetractCheckStep & step)
     request->recommand_work_points.push_back(toPoseStamped({point.x, point.y, 0.0}));
   }
   auto answer = arm_retract_detect_->async_send_request(request);
-  if (!ready(answer, kAnswerTimeout)) {
-    problem(step.line, "arm_retract_check: no answer");
+  if (!answered(answer, kAnswerTimeout)) {
+    if (!interrupted_) {
+      problem(step.line, "arm_retract_check: no answer");
+    }
     return;
   }
   const bool need_retract = answer.get()->need_retract;
@@ -345,9 +431,9 @@ void ScenarioPlayer::waitForJob(std::size_t job, int line)
 {
   std::unique_lock<std::mutex> lock(mutex_);
   const bool done = changed_.wait_for(lock, kJobTimeout, [this, job]() {
-    return jobs_[job].finished || jobs_[job].outcome != "no result";
+    return jobs_[job].finished || jobs_[job].outcome != "no result" || interrupted_;
   });
-  if (!done) {
+  if (!done && !interrupted_) {
     const std::string name = jobs_[job].name;
     lock.unlock();
     problem(line, fmt::format("job '{}' had no result after {} s", name, kJobTimeout.count()));
@@ -359,7 +445,9 @@ void ScenarioPlayer::waitSimSeconds(double seconds)
   SimRobot & robot = host_.robot();
   const double until = robot.simTime() + seconds;
   const auto wall = std::chrono::duration<double>(seconds / robot.timeFactor()) + kAnswerTimeout;
-  robot.waitUntilSimTime(until, std::chrono::duration_cast<std::chrono::milliseconds>(wall));
+  robot.waitFor(
+    [this, &robot, until]() { return interrupted_ || robot.simTime() >= until; },
+    std::chrono::duration_cast<std::chrono::milliseconds>(wall));
 }
 
 void ScenarioPlayer::onStatus(const action_msgs::msg::GoalStatusArray & status)

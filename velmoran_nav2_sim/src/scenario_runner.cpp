@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <stdexcept>
+#include <string_view>
 
 #include <fmt/format.h>
 
@@ -42,8 +43,12 @@ ScenarioRunner::Options ScenarioRunner::parseArguments(
       } catch (const std::exception &) {
         used = 0;
       }
-      if (used != text.size() || !(factor > 0.0)) {
-        throw std::invalid_argument("--time-factor takes a number above 0, not '" + text + "'");
+      if (
+        used != text.size() || !(factor >= ScenarioParser::kMinTimeFactor) ||
+        !(factor <= ScenarioParser::kMaxTimeFactor)) {
+        throw std::invalid_argument(fmt::format(
+          "--time-factor takes a number from {} to {}, not '{}'", ScenarioParser::kMinTimeFactor,
+          ScenarioParser::kMaxTimeFactor, text));
       }
       options.time_factor = factor;
     } else if (argument == "--plot") {
@@ -60,13 +65,30 @@ ScenarioRunner::Options ScenarioRunner::parseArguments(
   return options;
 }
 
-int ScenarioRunner::run(const Options & options, std::ostream & out, std::ostream & err)
+std::string ScenarioRunner::defaultPlotFile(const std::string & scenario_name)
+{
+  constexpr std::size_t kMaxStem = 100;
+  std::string stem;
+  for (const char c : scenario_name.substr(0, kMaxStem)) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_' || c == '.';
+    // A leading '.' would hide the file, or with a second one name the parent directory.
+    stem += plain && !(c == '.' && stem.empty()) ? c : '_';
+  }
+  return (stem.empty() ? std::string("scenario") : stem) + ".svg";
+}
+
+int ScenarioRunner::run(
+  const Options & options, std::ostream & out, std::ostream & err, Interruption & interruption)
 {
   Scenario scenario;
   try {
     scenario = ScenarioParser::parseFile(options.scenario_file);
   } catch (const ScenarioError & error) {
     err << "scenario error: " << error.what() << "\n";
+    return 2;
+  } catch (const std::exception & error) {
+    err << "scenario error: " << options.scenario_file << ":0: file: " << error.what() << "\n";
     return 2;
   }
   const double time_factor =
@@ -90,7 +112,9 @@ int ScenarioRunner::run(const Options & options, std::ostream & out, std::ostrea
   try {
     SimulationHost host(host_options);
     ScenarioPlayer player(scenario, host, err);
+    interruption.setHandler([&player]() { player.interrupt(); });
     player.play();
+    interruption.clearHandler();
     jobs = player.jobs();
     mismatches = player.mismatches();
     plot.trajectory = host.robot().trajectory();
@@ -98,6 +122,7 @@ int ScenarioRunner::run(const Options & options, std::ostream & out, std::ostrea
     plot.title = fmt::format(
       "{}: {} jobs, {:.1f} s simulated", scenario.name, jobs.size(), host.robot().simTime());
   } catch (const std::exception & error) {
+    interruption.clearHandler();
     err << "scenario " << scenario.name << " could not be played: " << error.what() << "\n";
     return 2;
   }
@@ -108,7 +133,7 @@ int ScenarioRunner::run(const Options & options, std::ostream & out, std::ostrea
   plot.obstacles = scenario.obstacles;
   plot.jobs = jobs;
   const std::string plot_file =
-    options.plot_file.empty() ? scenario.name + ".svg" : options.plot_file;
+    options.plot_file.empty() ? defaultPlotFile(scenario.name) : options.plot_file;
   out << "\n" << ResultTable::format(jobs);
   out << fmt::format(
     "\n{} jobs in {:.1f} s wall time (time factor {}); the robot took {} zero-velocity "
@@ -119,6 +144,12 @@ int ScenarioRunner::run(const Options & options, std::ostream & out, std::ostrea
   } catch (const std::exception & error) {
     err << error.what() << "\n";
     return 2;
+  }
+  if (const int signal = interruption.signal()) {
+    out << fmt::format(
+      "Interrupted by {}: the jobs still running were cancelled and the robot stopped.\n",
+      Interruption::signalName(signal));
+    return 128 + signal;
   }
   if (!mismatches.empty()) {
     out << fmt::format("\n{} mismatch(es) with the scenario's expectations:\n", mismatches.size());

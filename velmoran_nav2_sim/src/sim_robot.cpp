@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
+#include <string>
 #include <utility>
 
 #include <geometry_msgs/msg/transform_stamped.hpp>
@@ -41,6 +43,16 @@ SimRobot::SimRobot(const Options & options)
 
 std::uint64_t SimRobot::drive(std::vector<Pose2D> waypoints, double speed, Heading heading)
 {
+  for (const Pose2D & waypoint : waypoints) {
+    if (!insideWorld(waypoint.x, waypoint.y) || !std::isfinite(waypoint.yaw)) {
+      throw std::invalid_argument(
+        "the robot drives to finite waypoints inside the world, not to (" +
+        std::to_string(waypoint.x) + ", " + std::to_string(waypoint.y) + ")");
+    }
+  }
+  if (!std::isfinite(speed) || speed < 0.0) {
+    throw std::invalid_argument("the robot's speed must be finite and not negative");
+  }
   std::lock_guard<std::mutex> lock(mutex_);
   waypoints_ = std::move(waypoints);
   speed_ = speed;

@@ -17,7 +17,11 @@ namespace velmoran_nav2_sim
 
 namespace
 {
+/// The scale of maps up to kMaxMapPixels / kPixelsPerMetre metres across; larger maps shrink.
 constexpr double kPixelsPerMetre = 60.0;
+constexpr double kMaxMapPixels = 3000.0;
+/// Grid lines per axis at most: the grid's spacing grows from 1 m in steps of 1, 2, 5.
+constexpr double kMaxGridLines = 100.0;
 constexpr double kMargin = 0.8;
 constexpr double kLegendWidth = 480.0;
 constexpr double kTitleHeight = 40.0;
@@ -68,20 +72,39 @@ public:
       }
       includeAll(job.lift_car);
     }
-    min_x_ = std::floor(min_x_ - kMargin);
-    min_y_ = std::floor(min_y_ - kMargin);
-    max_x_ = std::ceil(max_x_ + kMargin);
-    max_y_ = std::ceil(max_y_ + kMargin);
+    if (!(min_x_ <= max_x_)) {
+      min_x_ = max_x_ = min_y_ = max_y_ = 0.0;
+    }
+    const double extent = std::max(max_x_ - min_x_, max_y_ - min_y_) + 2 * kMargin;
+    grid_ = 1.0;
+    for (double decade = 1.0; extent / grid_ > kMaxGridLines; decade *= 10.0) {
+      for (const double step : {1.0, 2.0, 5.0, 10.0}) {
+        grid_ = step * decade;
+        if (extent / grid_ <= kMaxGridLines) {
+          break;
+        }
+      }
+    }
+    min_x_ = std::floor((min_x_ - kMargin) / grid_) * grid_;
+    min_y_ = std::floor((min_y_ - kMargin) / grid_) * grid_;
+    max_x_ = std::ceil((max_x_ + kMargin) / grid_) * grid_;
+    max_y_ = std::ceil((max_y_ + kMargin) / grid_) * grid_;
+    scale_ = std::min(kPixelsPerMetre, kMaxMapPixels / std::max(max_x_ - min_x_, max_y_ - min_y_));
   }
 
-  double x(double metres) const { return (metres - min_x_) * kPixelsPerMetre; }
-  double y(double metres) const { return kTitleHeight + (max_y_ - metres) * kPixelsPerMetre; }
-  double width() const { return (max_x_ - min_x_) * kPixelsPerMetre; }
-  double height() const { return (max_y_ - min_y_) * kPixelsPerMetre; }
+  double x(double metres) const { return (metres - min_x_) * scale_; }
+  double y(double metres) const { return kTitleHeight + (max_y_ - metres) * scale_; }
+  double width() const { return (max_x_ - min_x_) * scale_; }
+  double height() const { return (max_y_ - min_y_) * scale_; }
   double minX() const { return min_x_; }
   double maxX() const { return max_x_; }
   double minY() const { return min_y_; }
   double maxY() const { return max_y_; }
+  /// Metres between grid lines.
+  double grid() const { return grid_; }
+  /// Grid lines across x and across y, the first on minX() and minY().
+  int gridLinesX() const { return static_cast<int>(std::lround((max_x_ - min_x_) / grid_)) + 1; }
+  int gridLinesY() const { return static_cast<int>(std::lround((max_y_ - min_y_) / grid_)) + 1; }
 
   std::string points(const Polygon2D & polygon) const
   {
@@ -95,6 +118,10 @@ public:
 private:
   void include(const Point2D & point)
   {
+    // Nothing lies outside the world; a point that did would not size the picture.
+    if (!insideWorld(point.x, point.y)) {
+      return;
+    }
     min_x_ = std::min(min_x_, point.x);
     min_y_ = std::min(min_y_, point.y);
     max_x_ = std::max(max_x_, point.x);
@@ -111,20 +138,22 @@ private:
   double min_y_ = std::numeric_limits<double>::infinity();
   double max_x_ = -std::numeric_limits<double>::infinity();
   double max_y_ = -std::numeric_limits<double>::infinity();
+  double grid_ = 1.0;
+  double scale_ = kPixelsPerMetre;
 };
 
 void drawGrid(std::string & svg, const Frame & frame)
 {
   svg += "<g id=\"grid\" stroke=\"#e4e4e4\" stroke-width=\"1\">\n";
-  for (double x = frame.minX(); x <= frame.maxX(); x += 1.0) {
+  for (int line = 0; line < frame.gridLinesX(); ++line) {
     svg += fmt::format(
-      "<line x1=\"{0:.1f}\" y1=\"{1:.1f}\" x2=\"{0:.1f}\" y2=\"{2:.1f}\"/>\n", frame.x(x),
-      frame.y(frame.maxY()), frame.y(frame.minY()));
+      "<line x1=\"{0:.1f}\" y1=\"{1:.1f}\" x2=\"{0:.1f}\" y2=\"{2:.1f}\"/>\n",
+      frame.x(frame.minX() + line * frame.grid()), frame.y(frame.maxY()), frame.y(frame.minY()));
   }
-  for (double y = frame.minY(); y <= frame.maxY(); y += 1.0) {
+  for (int line = 0; line < frame.gridLinesY(); ++line) {
     svg += fmt::format(
       "<line x1=\"{0:.1f}\" y1=\"{1:.1f}\" x2=\"{2:.1f}\" y2=\"{1:.1f}\"/>\n",
-      frame.x(frame.minX()), frame.y(y), frame.x(frame.maxX()));
+      frame.x(frame.minX()), frame.y(frame.minY() + line * frame.grid()), frame.x(frame.maxX()));
   }
   svg += "</g>\n";
   svg += fmt::format(
@@ -133,8 +162,8 @@ void drawGrid(std::string & svg, const Frame & frame)
     "y2=\"{3:.1f}\"/></g>\n",
     frame.x(0.0), frame.y(0.0), frame.x(1.0), frame.y(1.0));
   svg += fmt::format(
-    "<text x=\"{:.1f}\" y=\"{:.1f}\" font-size=\"12\" fill=\"#555\">map frame, 1 m grid</text>\n",
-    frame.x(frame.minX()) + 4, frame.y(frame.minY()) - 6);
+    "<text x=\"{:.1f}\" y=\"{:.1f}\" font-size=\"12\" fill=\"#555\">map frame, {} m grid</text>\n",
+    frame.x(frame.minX()) + 4, frame.y(frame.minY()) - 6, frame.grid());
 }
 
 void drawAreas(std::string & svg, const Frame & frame, const SvgPlot::Content & content)
@@ -231,7 +260,7 @@ void drawLegend(std::string & svg, const Frame & frame, const SvgPlot::Content &
       "<line x1=\"{:.1f}\" y1=\"{:.1f}\" x2=\"{:.1f}\" y2=\"{:.1f}\" stroke=\"{}\" "
       "stroke-width=\"4\"/><text x=\"{:.1f}\" y=\"{:.1f}\">{} {} ({}): {}</text>\n",
       left, y, left + 24, y, SvgPlot::colour(job.number), left + 30, y + 4, job.number,
-      escape(job.name), escape(ResultTable::runModeName(job.run_mode)), escape(job.outcome));
+      escape(job.name), escape(ResultTable::runModeName(job.run_mode)), escape(job.shownOutcome()));
     y += 20;
   }
   y += 10;

@@ -2,6 +2,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <stdexcept>
+
 #include "velmoran_nav2_sim/coverage_plan.hpp"
 #include "velmoran_nav2_sim/geometry.hpp"
 
@@ -61,9 +64,25 @@ TEST(CoveragePlan, PartialSweepSplitsTheZoneIntoCleanedAndResidue)
   EXPECT_TRUE(plan.residues(plan.waypoints().size()).empty());
 }
 
-TEST(CoveragePlan, RejectsANonPositiveSpacing)
+TEST(CoveragePlan, RefusesWhatItCannotSweepWithoutPlanningAnything)
 {
-  EXPECT_THROW(CoveragePlan({kRoom}, 0.0), std::invalid_argument);
+  const struct
+  {
+    const char * what;
+    std::vector<Polygon2D> zones;
+    double spacing;
+  } cases[] = {
+    {"no spacing", {kRoom}, 0.0},
+    {"a zone taller than the lanes of a sweep", {{{0, 0}, {1, 0}, {1, 2 * kWorldLimit}}}, 0.5},
+    {"many zones", std::vector<Polygon2D>(CoveragePlan::kMaxLanes / 4 + 1, kRoom), 0.5},
+    {"an infinite corner", {{{0, 0}, {INFINITY, 0}, {0, 1}}}, 0.5},
+    {"a corner that is not a number", {{{0, 0}, {1, 0}, {0, NAN}}}, 0.5},
+  };
+  for (const auto & zones : cases) {
+    EXPECT_THROW(CoveragePlan(zones.zones, zones.spacing), std::logic_error) << zones.what;
+  }
+  // Half the lanes a sweep may have.
+  EXPECT_NO_THROW(CoveragePlan({kRoom}, 4.0 / CoveragePlan::kMaxLanes));
 }
 
 }  // namespace

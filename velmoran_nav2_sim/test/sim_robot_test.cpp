@@ -1,6 +1,8 @@
 // The simulated robot: motion at the commanded speed in simulated time, its transform, its stop
 // on a zero velocity; and the costmap nodes' layer switches.
+#include <cmath>
 #include <future>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 #include <geometry_msgs/msg/twist.hpp>
@@ -32,6 +34,34 @@ TEST(SimRobot, DrivesTheWaypointsAtTheCommandedSpeedInSimulatedTime)
   EXPECT_NEAR(robot.simTime() - start, 6.0, 0.5);
   EXPECT_NEAR(robot.distanceDriven(7), 3.0, 1e-9);
   EXPECT_EQ(robot.status().waypoints_reached, 2U);
+}
+
+TEST(SimRobot, RefusesWaypointsOutsideTheWorldAndKeepsItsPose)
+{
+  RobotFixture fixture(20.0, {1.0, 2.0, 0.0});
+  SimRobot & robot = fixture.robot();
+  const struct
+  {
+    const char * what;
+    Pose2D waypoint;
+    double speed;
+  } cases[] = {
+    {"outside the world", {0.0, -1.5 * kWorldLimit, 0.0}, 0.5},
+    {"x not a number", {NAN, 0.0, 0.0}, 0.5},
+    {"infinite y", {0.0, INFINITY, 0.0}, 0.5},
+    {"yaw not a number", {0.0, 0.0, NAN}, 0.5},
+    {"infinite speed", {3.0, 0.0, 0.0}, INFINITY},
+  };
+  for (const auto & bad : cases) {
+    EXPECT_THROW(
+      robot.drive({{1.0, 3.0, 0.0}, bad.waypoint}, bad.speed, MobileBase::Heading::kAlongPath),
+      std::invalid_argument)
+      << bad.what;
+  }
+  EXPECT_FALSE(robot.status().active);
+  EXPECT_EQ(robot.status().command, 0U);
+  EXPECT_DOUBLE_EQ(robot.pose().x, 1.0);
+  EXPECT_DOUBLE_EQ(robot.pose().y, 2.0);
 }
 
 TEST(SimRobot, PublishesItsPoseAsTheMapToBaseTransform)

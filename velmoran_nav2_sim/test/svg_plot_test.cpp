@@ -69,6 +69,25 @@ TEST(SvgPlot, IsWellFormedSvgWithOnePolylinePerJobRun)
   EXPECT_NE(SvgPlot::colour(1), SvgPlot::colour(2));
 }
 
+TEST(SvgPlot, AWorldWideRunKeepsItsGridAndPictureSmall)
+{
+  SvgPlot::Content content;
+  content.obstacles = {{{-kWorldLimit, -kWorldLimit}, {kWorldLimit, -kWorldLimit}, {0, 1}}};
+  JobRecord far;
+  far.number = 1;
+  far.goals = {{kWorldLimit, kWorldLimit, 0}};
+  content.jobs = {far};
+  content.trajectory = {{0.0, {0, 0, 0}, 1}, {1.0, {kWorldLimit, kWorldLimit, 0}, 1}};
+
+  const std::string svg = SvgPlot::render(content);
+  EXPECT_LT(svg.size(), 100000U);
+  tinyxml2::XMLDocument document;
+  ASSERT_EQ(document.Parse(svg.c_str()), tinyxml2::XML_SUCCESS);
+  EXPECT_LE(countChildren(group(document, "grid"), "line"), 2 * 101);
+  EXPECT_LE(document.RootElement()->DoubleAttribute("width"), 4000.0);
+  EXPECT_LE(document.RootElement()->DoubleAttribute("height"), 4000.0);
+}
+
 TEST(SvgPlot, TheTourRunLeftAPlotWithItsTrajectory)
 {
   if (!std::filesystem::exists(VELMORAN_SIM_TOUR_PLOT)) {

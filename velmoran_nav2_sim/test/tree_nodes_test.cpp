@@ -1,6 +1,7 @@
 // The simulated tree nodes, loaded from their plug-in library and ticked like the engine does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "blackboard_keys.hpp"
@@ -64,7 +65,13 @@ TEST(FollowGoalPoses, ReachesEachGoalAtTheJobsSpeedAndWritesItsResults)
   auto tree = simTree(kFollow, blackboard);
   const double start = robot.simTime();
   ASSERT_EQ(tickUntilDone(tree, robot), BT::NodeStatus::SUCCESS);
-  EXPECT_NEAR(robot.simTime() - start, 3.0 / 0.6, 0.3);
+  // The arrival is read from the trajectory: the clock goes on running until the tick that sees it.
+  const auto trajectory = robot.trajectory();
+  const auto arrival = std::find_if(trajectory.begin(), trajectory.end(), [](const auto & sample) {
+    return sample.pose.x >= 3.0 - 0.01;
+  });
+  ASSERT_NE(arrival, trajectory.end());
+  EXPECT_NEAR(arrival->sim_time - start, 3.0 / 0.6, 0.3);
   EXPECT_NEAR(robot.pose().x, 3.0, 0.01);
   EXPECT_NEAR(robot.pose().y, 0.0, 0.01);
   const auto post = keys::get(*blackboard, keys::kPostTaskPose);
@@ -87,14 +94,27 @@ TEST(FollowGoalPoses, DrivesToTheNearestFreeWorkPointOfAnArmJob)
   EXPECT_NEAR(fixture.robot().pose().y, 2.0, 0.01);
 }
 
-TEST(FollowGoalPoses, FailsAtOnceForAGoalInsideAnObstacle)
+TEST(FollowGoalPoses, FailsAtOnceForAnUnreachableGoal)
 {
-  RobotFixture fixture(20.0);
-  SimWorld::instance().setObstacles({{{4, 3}, {5, 3}, {5, 4}, {4, 4}}});
-  auto blackboard = goalBoard({{1.0, 0.0, 0.0}, {4.5, 3.5, 0.0}}, 0, 0.5F);
-  auto tree = simTree(kFollow, blackboard);
-  EXPECT_EQ(tree.tickRoot(), BT::NodeStatus::FAILURE);
-  EXPECT_FALSE(fixture.robot().status().active);
+  const struct
+  {
+    const char * what;
+    Pose2D goal;
+  } cases[] = {
+    {"inside an obstacle", {4.5, 3.5, 0.0}},
+    {"outside the world", {2 * kWorldLimit, 0.0, 0.0}},
+    {"not a number", {NAN, 0.0, 0.0}},
+    {"infinitely far", {0.0, -INFINITY, 0.0}},
+  };
+  for (const auto & unreachable : cases) {
+    RobotFixture fixture(20.0);
+    SimWorld::instance().setObstacles({{{4, 3}, {5, 3}, {5, 4}, {4, 4}}});
+    auto blackboard = goalBoard({{1.0, 0.0, 0.0}, unreachable.goal}, 0, 0.5F);
+    auto tree = simTree(kFollow, blackboard);
+    EXPECT_EQ(tree.tickRoot(), BT::NodeStatus::FAILURE) << unreachable.what;
+    EXPECT_FALSE(fixture.robot().status().active) << unreachable.what;
+    EXPECT_DOUBLE_EQ(fixture.robot().pose().x, 0.0) << unreachable.what;
+  }
 }
 
 TEST(FollowGoalPoses, DrivesOnAfterAZeroVelocityStoppedTheRobot)

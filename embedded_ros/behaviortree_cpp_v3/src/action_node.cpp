@@ -61,12 +61,13 @@ NodeStatus StatefulActionNode::tick()
   return initial_status;
 }
 
+// The status is left to the parent: ControlNode::haltChild and DecoratorNode::haltChild set the
+// halted child back to IDLE.
 void StatefulActionNode::halt()
 {
   if (status() == NodeStatus::RUNNING) {
     onHalted();
   }
-  setStatus(NodeStatus::IDLE);
 }
 
 }  // namespace BT

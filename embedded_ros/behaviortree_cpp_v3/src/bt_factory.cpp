@@ -206,6 +206,7 @@ void Tree::haltTree()
   // The nodes are not visited through their parents: a tree whose
   // construction failed half-way has decorators without a child.
   root->halt();
+  root->setStatus(NodeStatus::IDLE);
   for (auto & node : nodes) {
     node->halt();
     node->setStatus(NodeStatus::IDLE);

@@ -153,6 +153,7 @@ struct XMLParser::Pimpl
     current_path = std::filesystem::current_path();
     opened_documents.clear();
     tree_roots.clear();
+    include_chain.clear();
   }
 
   void loadDocImpl(XMLDocument * doc, bool add_includes);
@@ -176,8 +177,33 @@ struct XMLParser::Pimpl
   std::list<std::unique_ptr<XMLDocument>> opened_documents;
   std::map<std::string, const XMLElement *> tree_roots;
   std::vector<std::string> trees_in_construction;
+  // Files whose includes are being loaded, outermost first: a file met again here would include
+  // itself without end.
+  std::vector<std::filesystem::path> include_chain;
   int suffix_count = 0;
 };
+
+namespace
+{
+
+std::filesystem::path identityOf(const std::filesystem::path & file)
+{
+  std::error_code error;
+  auto canonical = std::filesystem::weakly_canonical(file, error);
+  return error ? file.lexically_normal() : canonical;
+}
+
+std::string describeChain(
+  const std::vector<std::filesystem::path> & chain, const std::filesystem::path & repeated)
+{
+  std::string text;
+  for (auto it = std::find(chain.begin(), chain.end(), repeated); it != chain.end(); ++it) {
+    text += it->string() + " -> ";
+  }
+  return text + repeated.string();
+}
+
+}  // namespace
 
 XMLParser::XMLParser(const BehaviorTreeFactory & factory) : _p(std::make_unique<Pimpl>(factory)) {}
 
@@ -188,8 +214,11 @@ void XMLParser::loadFromFile(const std::string & filename, bool add_includes)
   _p->opened_documents.emplace_back(std::make_unique<XMLDocument>());
   XMLDocument * doc = _p->opened_documents.back().get();
   doc->LoadFile(filename.c_str());
-  _p->current_path = std::filesystem::absolute(std::filesystem::path(filename)).parent_path();
+  const auto absolute_path = std::filesystem::absolute(std::filesystem::path(filename));
+  _p->current_path = absolute_path.parent_path();
+  _p->include_chain.assign({identityOf(absolute_path)});
   _p->loadDocImpl(doc, add_includes);
+  _p->include_chain.clear();
 }
 
 void XMLParser::loadFromText(const std::string & xml_text, bool add_includes)
@@ -197,6 +226,7 @@ void XMLParser::loadFromText(const std::string & xml_text, bool add_includes)
   _p->opened_documents.emplace_back(std::make_unique<XMLDocument>());
   XMLDocument * doc = _p->opened_documents.back().get();
   doc->Parse(xml_text.c_str(), xml_text.size());
+  _p->include_chain.clear();
   _p->loadDocImpl(doc, add_includes);
 }
 
@@ -257,14 +287,23 @@ void XMLParser::Pimpl::loadInclude(const XMLElement * include_node, bool add_inc
     file_path = current_path / file_path;
   }
 
+  const auto identity = identityOf(file_path);
+  if (std::find(include_chain.begin(), include_chain.end(), identity) != include_chain.end()) {
+    throwAtLine(
+      include_node->GetLineNum(),
+      "The <include> makes a cycle of files: " + describeChain(include_chain, identity));
+  }
+
   opened_documents.emplace_back(std::make_unique<XMLDocument>());
   XMLDocument * next_doc = opened_documents.back().get();
 
   // Paths inside the included file are relative to that file.
   const auto previous_path = current_path;
   current_path = file_path.parent_path();
+  include_chain.push_back(identity);
   next_doc->LoadFile(file_path.c_str());
   loadDocImpl(next_doc, add_includes);
+  include_chain.pop_back();
   current_path = previous_path;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "behaviortree_cpp_v3/behavior_tree.h"
+#include "behaviortree_cpp_v3/bt_factory.h"
 #include "test_nodes.hpp"
 
 namespace
@@ -251,6 +252,70 @@ TEST(ControlNodeTest, AChildReturningIdleIsALogicError)
   BT::SequenceNode sequence("sequence");
   sequence.addChild(&broken);
   EXPECT_THROW(sequence.executeTick(), BT::LogicError);
+}
+
+/// Stays RUNNING once started; counts its starts and halts.
+class LongAction : public BT::StatefulActionNode
+{
+public:
+  explicit LongAction(const std::string & name) : BT::StatefulActionNode(name, {}) {}
+
+  BT::NodeStatus onStart() override
+  {
+    ++starts;
+    return NodeStatus::RUNNING;
+  }
+  BT::NodeStatus onRunning() override { return NodeStatus::RUNNING; }
+  void onHalted() override { ++halts; }
+
+  int starts = 0;
+  int halts = 0;
+};
+
+TEST(StatefulActionHaltTest, HaltLeavesTheStatusToTheParent)
+{
+  LongAction action("action");
+  EXPECT_EQ(action.executeTick(), NodeStatus::RUNNING);
+  action.halt();
+  EXPECT_EQ(action.halts, 1);
+  EXPECT_EQ(action.status(), NodeStatus::RUNNING) << "halt() does not reset the status";
+  action.halt();
+  EXPECT_EQ(action.halts, 2) << "a node still RUNNING is halted again";
+}
+
+TEST(StatefulActionHaltTest, TheHaltingParentResetsTheChildSoItStartsAfresh)
+{
+  LongAction action("action");
+  BT::SequenceNode sequence("sequence");
+  sequence.addChild(&action);
+  EXPECT_EQ(sequence.executeTick(), NodeStatus::RUNNING);
+  sequence.halt();
+  EXPECT_EQ(action.halts, 1);
+  EXPECT_EQ(action.status(), NodeStatus::IDLE);
+  EXPECT_EQ(sequence.executeTick(), NodeStatus::RUNNING);
+  EXPECT_EQ(action.starts, 2);
+
+  BT::InverterNode inverter("inverter");
+  LongAction decorated("decorated");
+  inverter.setChild(&decorated);
+  EXPECT_EQ(inverter.executeTick(), NodeStatus::RUNNING);
+  inverter.halt();
+  EXPECT_EQ(decorated.halts, 1);
+  EXPECT_EQ(decorated.status(), NodeStatus::IDLE);
+}
+
+TEST(StatefulActionHaltTest, HaltTreeHaltsARootActionOnceAndResetsIt)
+{
+  auto action = std::make_shared<LongAction>("action");
+  {
+    BT::Tree tree;
+    tree.nodes.push_back(action);
+    EXPECT_EQ(tree.tickRoot(), NodeStatus::RUNNING);
+    tree.haltTree();
+    EXPECT_EQ(action->halts, 1);
+    EXPECT_EQ(action->status(), NodeStatus::IDLE);
+  }
+  EXPECT_EQ(action->halts, 1) << "destroying the halted tree halts nothing again";
 }
 
 }  // namespace

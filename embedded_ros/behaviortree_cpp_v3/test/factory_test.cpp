@@ -138,6 +138,27 @@ TEST_F(FactoryTest, ErrorsSayWhatIsWrongAndWhere)
   EXPECT_THAT(
     errorOf([&] { factory.createTreeFromFile("/nonexistent/tree.xml"); }),
     ::testing::AllOf(HasSubstr("Error parsing the XML"), HasSubstr("/nonexistent/tree.xml")));
+  EXPECT_THAT(
+    errorOf([&] { factory.createTreeFromFile(TEST_TREES_DIR "/cycles/self.xml"); }),
+    ::testing::MatchesRegex("Error at line 2: -> The <include> makes a cycle of files: "
+                            "/.*/cycles/self\\.xml -> /.*/cycles/self\\.xml"));
+  // The chain is named from the file met twice, whichever file was loaded first.
+  const std::string ping_pong =
+    "Error at line 2: -> The <include> makes a cycle of files: "
+    "/.*/cycles/ping\\.xml -> /.*/cycles/pong\\.xml -> /.*/cycles/ping\\.xml";
+  EXPECT_THAT(
+    errorOf([&] { factory.createTreeFromFile(TEST_TREES_DIR "/cycles/ping.xml"); }),
+    ::testing::MatchesRegex(ping_pong));
+  EXPECT_THAT(
+    errorOf([&] {
+      factory.createTreeFromText(
+        R"(<root main_tree_to_execute="Ping"><include path=")" TEST_TREES_DIR
+        R"(/cycles/ping.xml"/></root>)");
+    }),
+    ::testing::MatchesRegex(ping_pong));
+  // A file included twice side by side is no cycle.
+  EXPECT_EQ(
+    "no error", errorOf([&] { factory.createTreeFromFile(TEST_TREES_DIR "/cycles/twice.xml"); }));
 }
 
 TEST_F(FactoryTest, PluginLibrariesThatCannotBeUsedAreNamed)

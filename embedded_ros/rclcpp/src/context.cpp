@@ -81,6 +81,7 @@ void Context::init(int argc, char const * const argv[], const rclcpp::InitOption
     global_arguments_ = parsed;
     shutdown_reason_.clear();
     valid_ = true;
+    initialized_once_ = true;
   }
   parsed.apply_log_levels();
   register_context(shared_from_this());
@@ -90,6 +91,15 @@ bool Context::is_valid() const
 {
   std::lock_guard<std::mutex> lock(mutex_);
   return valid_;
+}
+
+Context::RclState Context::rcl_state() const
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (valid_) {
+    return RclState::valid;
+  }
+  return initialized_once_ ? RclState::shut_down : RclState::never_initialized;
 }
 
 const rclcpp::InitOptions & Context::get_init_options() const { return init_options_; }

@@ -48,6 +48,11 @@ RCLError::RCLError(const RCLErrorBase & base_exc, const std::string & prefix)
 {
 }
 
+RCLInvalidArgument::RCLInvalidArgument(const RCLErrorBase & base_exc, const std::string & prefix)
+: RCLErrorBase(base_exc), std::invalid_argument(join_prefix(prefix, base_exc.formatted_message))
+{
+}
+
 RCLInvalidROSArgsError::RCLInvalidROSArgsError(
   const RCLErrorBase & base_exc, const std::string & prefix)
 : RCLErrorBase(base_exc), std::runtime_error(join_prefix(prefix, base_exc.formatted_message))

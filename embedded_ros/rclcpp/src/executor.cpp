@@ -55,12 +55,24 @@ bool Executor::ReadySet::empty() const
 }
 
 Executor::Executor(const rclcpp::ExecutorOptions & options)
-: spinning(false), context_(options.context), wake_signal_(std::make_shared<detail::WakeSignal>())
+: spinning(false),
+  context_(options.context),
+  interrupt_guard_condition_(options.context),
+  shutdown_guard_condition_(std::make_shared<rclcpp::GuardCondition>(options.context)),
+  wake_signal_(std::make_shared<detail::WakeSignal>())
 {
   std::weak_ptr<detail::WakeSignal> weak_wake = wake_signal_;
-  shutdown_callback_handle_ = context_->add_on_shutdown_callback([weak_wake]() {
-    if (auto wake = weak_wake.lock()) {
-      wake->notify();
+  const auto wake = [weak_wake](size_t) {
+    if (auto wake_signal = weak_wake.lock()) {
+      wake_signal->notify();
+    }
+  };
+  interrupt_guard_condition_.set_on_trigger_callback(wake);
+  shutdown_guard_condition_->set_on_trigger_callback(wake);
+  std::weak_ptr<rclcpp::GuardCondition> weak_shutdown = shutdown_guard_condition_;
+  shutdown_callback_handle_ = context_->add_on_shutdown_callback([weak_shutdown]() {
+    if (auto shutdown_guard_condition = weak_shutdown.lock()) {
+      shutdown_guard_condition->trigger();
     }
   });
 }
@@ -288,7 +300,7 @@ void Executor::spin_once_impl(std::chrono::nanoseconds timeout)
 void Executor::cancel()
 {
   spinning.store(false);
-  wake_signal_->notify();
+  interrupt_guard_condition_.trigger();
 }
 
 bool Executor::is_spinning() { return spinning.load(); }

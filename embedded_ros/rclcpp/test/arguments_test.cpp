@@ -35,16 +35,37 @@ class ArgumentsTest : public RosTest
 {
 };
 
-TEST_F(ArgumentsTest, MalformedParameterFileNamesTheFile)
+TEST_F(ArgumentsTest, MalformedParameterFilesAreRefusedWithFileAndLine)
 {
-  const std::string path = write_file("broken_params.yaml", "node:\n  ros__parameters: [1, 2\n");
-  const std::string error = node_error({"--ros-args", "--params-file", path});
-  EXPECT_NE(
-    error.find(
-      "failed to parse arguments: Couldn't parse params file: '--params-file " + path + "'"),
-    std::string::npos)
-    << error;
-  std::remove(path.c_str());
+  struct Case
+  {
+    const char * file;
+    const char * error;  ///< after "Error: "; empty when the file is to be accepted
+  };
+  const Case cases[] = {
+    {"unclosed_sequence.yaml",
+     "yaml-cpp: error at line 4, column 1: end of sequence flow not found"},
+    {"unterminated_double_quote.yaml",
+     "error at line 3, column 19: while scanning a quoted scalar, found unexpected end of stream"},
+    {"unterminated_single_quote.yaml",
+     "error at line 4, column 19: while scanning a quoted scalar, found unexpected end of stream"},
+    {"document_marker_in_quote.yaml",
+     "yaml-cpp: error at line 4, column 1: illegal document indicator in scalar"},
+    {"quoted_scalars_ok.yaml", ""},
+  };
+  for (const auto & test_case : cases) {
+    const std::string path = std::string(RCLCPP_TEST_PARAMS_DIR "/") + test_case.file;
+    const std::string error = node_error({"--ros-args", "--params-file", path});
+    if (*test_case.error == '\0') {
+      EXPECT_EQ("<no RCLInvalidROSArgsError>", error) << test_case.file;
+      continue;
+    }
+    EXPECT_EQ(
+      "failed to parse arguments: Couldn't parse params file: '--params-file " + path +
+        "'. Error: " + test_case.error,
+      error)
+      << test_case.file;
+  }
 }
 
 TEST_F(ArgumentsTest, MissingParameterFileIsReported)

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <future>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "rclcpp/rclcpp.hpp"
 #include "ros_fixture.hpp"
@@ -145,6 +147,80 @@ TEST_F(LifetimeTest, PrivateServiceNamesAndSpinUntilFutureInMultiThreadedExecuto
   executor.add_node(node);
   ASSERT_EQ(executor.spin_until_future_complete(future, 5s), rclcpp::FutureReturnCode::SUCCESS);
   EXPECT_EQ(future.get()->message, "pong");
+}
+
+/// Creates one kind of object on the given context.
+struct ContextUser
+{
+  const char * object;
+  std::function<void(const rclcpp::Context::SharedPtr &)> create;
+};
+
+std::vector<ContextUser> contextUsers()
+{
+  return {
+    {"guard condition", [](const auto & context) { rclcpp::GuardCondition condition(context); }},
+    {"node",
+     [](const auto & context) {
+       rclcpp::Node node("needs_context", rclcpp::NodeOptions().context(context));
+     }},
+    {"single-threaded executor",
+     [](const auto & context) {
+       rclcpp::ExecutorOptions options;
+       options.context = context;
+       rclcpp::executors::SingleThreadedExecutor executor(options);
+     }},
+    {"multi-threaded executor", [](const auto & context) {
+       rclcpp::ExecutorOptions options;
+       options.context = context;
+       rclcpp::executors::MultiThreadedExecutor executor(options, 2);
+     }}};
+}
+
+TEST(ContextRulesTest, ObjectsRefuseAContextNeverInitialisedOrShutDown)
+{
+  for (const auto & user : contextUsers()) {
+    SCOPED_TRACE(user.object);
+    try {
+      user.create(std::make_shared<rclcpp::Context>());
+      ADD_FAILURE() << "created before init";
+    } catch (const rclcpp::exceptions::RCLInvalidArgument & error) {
+      EXPECT_STREQ(error.what(), "failed to create guard condition: context argument is null");
+    }
+
+    auto context = std::make_shared<rclcpp::Context>();
+    context->init(0, nullptr);
+    EXPECT_NO_THROW(user.create(context));
+    context->shutdown("test");
+    try {
+      user.create(context);
+      ADD_FAILURE() << "created after shutdown";
+    } catch (const rclcpp::exceptions::RCLError & error) {
+      EXPECT_STREQ(
+        error.what(),
+        "failed to create guard condition: the given context is not valid, either rcl_init() was "
+        "not called or rcl_shutdown() was called.");
+    }
+
+    context->init(0, nullptr);
+    EXPECT_NO_THROW(user.create(context)) << "a context initialised again is valid";
+    context->shutdown("test");
+  }
+}
+
+TEST(ContextRulesTest, GuardConditionCountsTriggersUntilItHasACallback)
+{
+  auto context = std::make_shared<rclcpp::Context>();
+  context->init(0, nullptr);
+  rclcpp::GuardCondition condition(context);
+  condition.trigger();
+  condition.trigger();
+  std::vector<size_t> calls;
+  condition.set_on_trigger_callback([&calls](size_t count) { calls.push_back(count); });
+  condition.trigger();
+  EXPECT_EQ(calls, (std::vector<size_t>{2, 1}));
+  EXPECT_THROW(rclcpp::GuardCondition(nullptr), std::invalid_argument);
+  context->shutdown("test");
 }
 
 }  // namespace

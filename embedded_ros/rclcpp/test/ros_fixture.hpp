@@ -10,11 +10,12 @@
 
 #include "rclcpp/rclcpp.hpp"
 
-/// Initialises ROS for each test and shuts it down afterwards.
+/// Initialises ROS for each test and shuts it down afterwards. Initialised on construction, not in
+/// SetUp: the executors and nodes that derived fixtures hold as members need a valid context.
 class RosTest : public ::testing::Test
 {
 protected:
-  void SetUp() override { rclcpp::init(0, nullptr); }
+  RosTest() { rclcpp::init(0, nullptr); }
   void TearDown() override { rclcpp::shutdown(); }
 };
 

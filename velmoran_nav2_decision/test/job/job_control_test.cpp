@@ -88,6 +88,28 @@ TEST_F(JobControlTest, StopBeforeAJobHasNoEffectOnIt)
   EXPECT_EQ(std::string::npos, harness_.log().indexOf("stop task", from));
 }
 
+TEST_F(JobControlTest, StopCommandWithoutARunningJobEndsTheJobAsASuccessWithoutARun)
+{
+  setOutcome("success");
+  // The goal of this job stays on the blackboard.
+  ASSERT_EQ(ResultCode::SUCCEEDED, run(goalWithPoses(PlannerGoal::NAVIGATION, {{1.0, 0.0}})).code);
+  ASSERT_EQ(1, harness_.treeRuns());
+
+  const std::size_t from = harness_.log().mark();
+  auto stop = goalWithPoses(PlannerGoal::NAVIGATION_PRECISE_GOAL_REACHING, {{2.0, 0.0}});
+  stop.command = PlannerGoal::COMMAND_STOP;
+  const auto result = run(stop);
+  EXPECT_EQ(ResultCode::SUCCEEDED, result.code);
+  EXPECT_TRUE(result.result->success);
+  EXPECT_EQ("Task completed", result.result->message);
+  EXPECT_EQ(-1, result.result->index);
+  EXPECT_EQ(1, harness_.treeRuns());
+  EXPECT_EQ(std::string::npos, harness_.log().indexOf("Task run time", from));
+  EXPECT_EQ(1U, harness_.log().count("stop task", from));
+  EXPECT_TRUE(waitUntil(
+    [&] { return harness_.previousRunMode() == PlannerGoal::NAVIGATION_PRECISE_GOAL_REACHING; }));
+}
+
 TEST_F(JobControlTest, EmergencyStopHoldsTheRunUntilCleared)
 {
   setOutcome("success");

@@ -1,8 +1,11 @@
 // Jobs from goal to result: success, failure, cancellation, several goals, jobs without motion.
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <limits>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -164,6 +167,96 @@ TEST(JobOutcomeTest, JobWithNothingToDriveToSucceedsWithoutRunningTheTree)
   EXPECT_TRUE(
     waitUntil([&] { return harness.previousRunMode() == PlannerGoal::NAVIGATION4WATERUPTAKE; }));
   EXPECT_EQ("", onlyRecordText(harness.records()));
+}
+
+TEST(JobOutcomeTest, GoalWithAnUnusableNumberFailsBeforeTheTreeRuns)
+{
+  constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  const auto point = [](double x, double y) {
+    geometry_msgs::msg::Point32 result;
+    result.x = static_cast<float>(x);
+    result.y = static_cast<float>(y);
+    return result;
+  };
+  const auto zone = [&](double x, double y) {
+    geometry_msgs::msg::Polygon result;
+    result.points = {point(0.0, 0.0), point(x, y), point(2.0, 2.0)};
+    return result;
+  };
+  struct Case
+  {
+    int32_t run_mode;
+    std::function<void(PlannerGoal &)> spoil;
+    std::string problem;
+  };
+  const std::vector<Case> cases = {
+    {PlannerGoal::NAVIGATION, [&](auto & g) { g.goal_poses[1].pose.position.x = kNan; },
+     "goal_poses[1].pose.position.x is nan"},
+    {PlannerGoal::CHARGE, [&](auto & g) { g.goal_poses[0].pose.position.y = kInfinity; },
+     "goal_poses[0].pose.position.y is inf"},
+    {PlannerGoal::NAVIGATION_LATERAL_MOVE,
+     [&](auto & g) { g.goal_poses[1].pose.position.y = -kInfinity; },
+     "goal_poses[1].pose.position.y is -inf"},
+    {PlannerGoal::NAVIGATION_POSE_OFFSET,
+     [&](auto & g) { g.goal_poses[0].pose.orientation.z = kNan; },
+     "goal_poses[0].pose.orientation.z is nan"},
+    {PlannerGoal::NAVIGATION_POSE_OFFSET,
+     [&](auto & g) { g.goal_poses[1].pose.orientation.w = 0.0; },
+     "goal_poses[1].pose.orientation (0, 0, 0, 0) is not a unit quaternion"},
+    {PlannerGoal::FIXED_DISTANCE_NAVIGATION, [&](auto & g) { g.distance = kInfinity; },
+     "distance is inf"},
+    {PlannerGoal::NAVIGATION, [&](auto & g) { g.max_speed = kNan; }, "max_speed is nan"},
+    {PlannerGoal::NAVIGATION4DYNAMICCOVERAGE, [&](auto & g) { g.goal_zones = {zone(kNan, 1.0)}; },
+     "goal_zones[0].points[1].x is nan"},
+    {PlannerGoal::DYNAMICCOVERAGE,
+     [&](auto & g) {
+       g.goal_zones = {zone(1.0, 1.0), zone(1.0, kInfinity)};
+     },
+     "goal_zones[1].points[1].y is inf"},
+    {PlannerGoal::STATICHUICOVERAGE,
+     [&](auto & g) {
+       g.goal_zones = {zone(1.0, 1.0)};
+       g.covered_points = {point(1.0, 1.0), point(kNan, 0.0)};
+     },
+     "covered_points[1].x is nan"},
+    {PlannerGoal::LIFT,
+     [&](auto & g) {
+       g.lift_frame = {point(0.0, 0.0), point(1.0, kNan)};
+     },
+     "lift_frame[1].y is nan"},
+    {PlannerGoal::NAVIGATION_WITH_ARM,
+     [&](auto & g) {
+       g.recommand_work_points = {poseAt(3.0, 3.0), poseAt(kNan, 1.0)};
+     },
+     "recommand_work_points[1].pose.position.x is nan"},
+  };
+
+  JobHarness harness(kSucceedingTree);
+  for (const auto & test_case : cases) {
+    SCOPED_TRACE(test_case.problem);
+    auto goal = goalWithPoses(test_case.run_mode, {{1.0, 0.0}, {2.0, 0.0}});
+    test_case.spoil(goal);
+    const std::size_t from = harness.log().mark();
+    const auto result = harness.resultOf(harness.send(goal));
+
+    EXPECT_EQ(ResultCode::ABORTED, result.code);
+    EXPECT_FALSE(result.result->success);
+    EXPECT_EQ("Task failed", result.result->message);
+    EXPECT_EQ(1, result.result->err_num);
+    // No goal was handed out, and nothing of an earlier job is passed off as this one's.
+    EXPECT_EQ(-1, result.result->index);
+    EXPECT_TRUE(result.result->global_path.empty());
+    EXPECT_TRUE(result.result->residues_zones.empty());
+    EXPECT_EQ(0, harness.treeRuns());
+    EXPECT_EQ(std::string::npos, harness.log().indexOf("Task run time", from));
+    const CapturedLine refused = harness.log().find(
+      "Aborting on goal because it was sent with an unusable number: " + test_case.problem, from);
+    EXPECT_EQ(spdlog::level::err, refused.level);
+    // The line follows the report.
+    ASSERT_TRUE(harness.log().waitFor("Task failed, error number is 1", from));
+    EXPECT_EQ(spdlog::level::err, harness.log().find("Task failed, error number is 1", from).level);
+  }
 }
 
 }  // namespace

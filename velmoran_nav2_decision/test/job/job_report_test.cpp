@@ -3,8 +3,12 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <lifecycle_msgs/msg/state.hpp>
@@ -219,6 +223,34 @@ TEST(GoalRecordTest, FileIsNamedAfterTheLocalStartTime)
   EXPECT_EQ(
     "/records/2024年03月05日07时08分09秒.txt",
     bt_navigator::GoalRecordFile::pathFor("/records/", time));
+  EXPECT_EQ(
+    "/records/2024年03月05日07时08分09秒_2.txt",
+    bt_navigator::GoalRecordFile::pathFor("/records/", time, 2));
+}
+
+TEST(GoalRecordTest, JobsStartingInTheSameSecondKeepEveryRecord)
+{
+  TemporaryDirectory records;
+  const auto second = std::chrono::system_clock::from_time_t(1700000000);
+  std::vector<std::string> paths;
+  // Three jobs start within one second.
+  for (const auto & [start, x] :
+       {std::pair{second, 1.0},
+        {second + std::chrono::milliseconds(400), 2.0},
+        {second + std::chrono::milliseconds(999), 3.0}}) {
+    bt_navigator::GoalRecordFile record(records.withSlash(), start);
+    record.writeAndClose({poseAt(x, 0.0)});
+    paths.push_back(record.path());
+  }
+  const std::string base = bt_navigator::GoalRecordFile::pathFor(records.withSlash(), second);
+  const std::string stem = base.substr(0, base.size() - 4);
+  EXPECT_EQ((std::vector<std::string>{base, stem + "_2.txt", stem + "_3.txt"}), paths);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    std::ifstream file(paths[i]);
+    std::stringstream text;
+    text << file.rdbuf();
+    EXPECT_EQ(std::to_string(i + 1) + " 0 0 1 0 0 0\n", text.str()) << paths[i];
+  }
 }
 
 TEST(FuzzyPoseTest, RobotPoseIsExpressedInTheGoalFrame)

@@ -1,5 +1,6 @@
 // Goals that arrive while a job runs: preemption inside the running call, replaced waiting goals,
 // preempting goals with commands and without goals, and cancellation of a waiting goal.
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -98,6 +99,30 @@ TEST_F(PreemptionTest, PreemptingStopCommandEndsTheRun)
   EXPECT_EQ(-1, result_b.result->index);
   EXPECT_EQ(1, harness_.treeRuns());
   EXPECT_EQ(1U, harness_.log().count("Task run time: ", from));
+}
+
+TEST_F(PreemptionTest, PreemptingGoalWithAnUnusableNumberEndsTheRunAsAFailure)
+{
+  auto job_a = startHeldJob();
+  const std::size_t from = harness_.log().mark();
+  auto job_b = harness_.send(goalWithPoses(
+    PlannerGoal::NAVIGATION, {{2.0, 0.0}, {std::numeric_limits<double>::infinity(), 0.0}}));
+  gate_->open();
+  EXPECT_EQ(ResultCode::ABORTED, harness_.resultOf(job_a).code);
+  const auto result_b = harness_.resultOf(job_b);
+  EXPECT_EQ(ResultCode::ABORTED, result_b.code);
+  EXPECT_EQ("Task failed", result_b.result->message);
+  EXPECT_EQ(-1, result_b.result->index);
+  // The tree was not started again for B.
+  EXPECT_EQ(1, harness_.treeRuns());
+  EXPECT_EQ(1U, harness_.log().count("Task run time: ", from));
+  EXPECT_EQ(
+    spdlog::level::err, harness_.log()
+                          .find(
+                            "Aborting on goal because it was sent with an unusable number: "
+                            "goal_poses[1].pose.position.x is inf",
+                            from)
+                          .level);
 }
 
 TEST_F(PreemptionTest, PreemptingKeepRunningCommandLetsTheRunGoOn)

@@ -1,4 +1,5 @@
 // Configuration and activation of the decision node, and the ROS interfaces they create.
+#include <filesystem>
 #include <future>
 #include <memory>
 #include <string>
@@ -137,21 +138,44 @@ TEST_F(ConfigurationTest, EmptyTreeNameFailsInsteadOfReusingATreeThatDoesNotExis
 
 TEST_F(ConfigurationTest, TreeRejectedByTheEngineIsRetriedUntilRepaired)
 {
-  const std::string file = directory_.write("tree.xml", "<root><BehaviorTree ID=\"MainTree\">");
-  auto node = makeNode(file);
-  const std::size_t from = log_.mark();
-  auto configured = std::async(std::launch::async, [&node] { return node->configure().id(); });
+  const std::string directory = std::filesystem::weakly_canonical(directory_.path()).string();
+  const std::string tree = directory + "/tree.xml";
+  const std::string other = directory + "/other.xml";
+  struct Case
+  {
+    std::string tree_text;
+    std::string other_text;
+    std::string error;
+  };
+  const Case cases[] = {
+    {"<root><BehaviorTree ID=\"MainTree\">", "", "Error parsing the XML"},
+    {"<root>\n<include path=\"tree.xml\"/>\n</root>", "",
+     "Error at line 2: -> The <include> makes a cycle of files: " + tree + " -> " + tree},
+    {"<root>\n<include path=\"other.xml\"/>\n</root>",
+     "<root>\n\n<include path=\"./tree.xml\"/>\n</root>",
+     "Error at line 3: -> The <include> makes a cycle of files: " + tree + " -> " + other + " -> " +
+       tree},
+  };
+  for (const auto & test_case : cases) {
+    SCOPED_TRACE(test_case.error);
+    directory_.write("tree.xml", test_case.tree_text);
+    directory_.write("other.xml", test_case.other_text);
+    auto node = makeNode(tree);
+    const std::size_t from = log_.mark();
+    auto configured = std::async(std::launch::async, [&node] { return node->configure().id(); });
 
-  ASSERT_TRUE(log_.waitFor("Exception when loading BT: ", from));
-  const std::size_t first_retry = log_.indexOf("Exception when loading BT: ", from);
-  ASSERT_TRUE(log_.waitFor("Exception when loading BT: ", first_retry + 1));
-  EXPECT_EQ(std::future_status::timeout, configured.wait_for(0s));
-  EXPECT_EQ(spdlog::level::warn, log_.lines(first_retry).front().level);
+    const std::string retry = "Exception when loading BT: " + test_case.error;
+    ASSERT_TRUE(log_.waitFor(retry, from));
+    const std::size_t first_retry = log_.indexOf(retry, from);
+    ASSERT_TRUE(log_.waitFor(retry, first_retry + 1));
+    EXPECT_EQ(std::future_status::timeout, configured.wait_for(0s));
+    EXPECT_EQ(spdlog::level::warn, log_.lines(first_retry).front().level);
 
-  directory_.write("tree.xml", treeXml("<AlwaysSuccess/>"));
-  EXPECT_EQ(State::PRIMARY_STATE_INACTIVE, configured.get());
-  EXPECT_NE(std::string::npos, log_.indexOf("loadBehaviorTree success!", from));
-  EXPECT_EQ(file, node->current_bt_xml_filename_);
+    directory_.write("tree.xml", treeXml("<AlwaysSuccess/>"));
+    EXPECT_EQ(State::PRIMARY_STATE_INACTIVE, configured.get());
+    EXPECT_NE(std::string::npos, log_.indexOf("loadBehaviorTree success!", from));
+    EXPECT_EQ(tree, node->current_bt_xml_filename_);
+  }
 }
 
 TEST_F(ConfigurationTest, StopTaskIsServedBeforeActivation)

@@ -104,8 +104,12 @@ TEST_F(ProcessTest, SigintEndsATreeLoadThatKeepsFailing)
   const std::size_t retries = process.output().size();
   ASSERT_TRUE(process.waitForOutput("Exception when loading BT", retries)) << process.output();
   expectOrderlyExit(process);
-  EXPECT_NE(
-    std::string::npos, process.output().find("loadBehaviorTree failed, error code is 101100023"));
+  const std::string output = process.output();
+  EXPECT_NE(std::string::npos, output.find("loadBehaviorTree failed, error code is 101100023"))
+    << output;
+  // Start-up stops there: activating or spinning would create objects on the shut-down context.
+  EXPECT_EQ(std::string::npos, output.find("velmoran_nav2_decision start successfully")) << output;
+  EXPECT_EQ(std::string::npos, output.find("Caught exception")) << output;
 }
 
 TEST_F(ProcessTest, SegmentationFaultIsLoggedThenAborts)
@@ -121,6 +125,38 @@ TEST_F(ProcessTest, SegmentationFaultIsLoggedThenAborts)
   // The line carries the logger's numbered prefix.
   EXPECT_TRUE(std::regex_search(process.output(), std::regex(R"(\d+ \[ERROR\] Caught signal 11)")))
     << process.output();
+}
+
+TEST_F(ProcessTest, MalformedParameterFileEndsTheProcessNamingFileAndLine)
+{
+  struct Case
+  {
+    const char * file;
+    const char * error;
+  };
+  const Case cases[] = {
+    {"unterminated_double_quote.yaml",
+     "error at line 3, column 19: while scanning a quoted scalar, found unexpected end of stream"},
+    {"unterminated_single_quote.yaml",
+     "error at line 4, column 19: while scanning a quoted scalar, found unexpected end of stream"},
+  };
+  for (const auto & test_case : cases) {
+    const std::string path = std::string(VELMORAN_TEST_PARAMS_DIR "/") + test_case.file;
+    ChildProcess process(
+      VELMORAN_NODE_EXECUTABLE,
+      {"--ros-args", "--params-file", path, "-p",
+       std::string("behavior_tree:=") + VELMORAN_MINIMAL_TREE},
+      kQuietEnvironment);
+    const auto status = process.waitForExit();
+    ASSERT_TRUE(status) << "still running:\n" << process.output();
+    EXPECT_FALSE(status->exited && status->code == 0) << process.output();
+    EXPECT_NE(
+      std::string::npos,
+      process.output().find(
+        "Couldn't parse params file: '--params-file " + path + "'. Error: " + test_case.error))
+      << process.output();
+    EXPECT_EQ(std::string::npos, process.output().find("start successfully")) << process.output();
+  }
 }
 
 class CrashProbeTest : public ProcessTest,

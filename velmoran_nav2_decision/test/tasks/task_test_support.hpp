@@ -31,6 +31,13 @@ double yawOf(const geometry_msgs::msg::Quaternion & q);
 /// rclcpp::init once per test process, for the tests that need nodes.
 void ensureRosInitialised();
 
+/// As the first member of a class that holds rclcpp objects: ROS is initialised before they are
+/// created (an executor or node refuses a context that was never initialised).
+struct RosInitialised
+{
+  RosInitialised() { ensureRosInitialised(); }
+};
+
 std::shared_ptr<Goal> makeGoal(
   int32_t run_mode, std::vector<geometry_msgs::msg::PoseStamped> poses = {});
 

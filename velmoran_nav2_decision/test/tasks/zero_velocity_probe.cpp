@@ -29,7 +29,6 @@ bool isZero(const geometry_msgs::msg::Twist & twist)
 
 ZeroVelocityProbe::ZeroVelocityProbe()
 {
-  ensureRosInitialised();
   node_ = std::make_shared<rclcpp::Node>(uniqueNodeName());
   const auto qos = rclcpp::QoS(100).reliable();
   subscription_ = node_->create_subscription<geometry_msgs::msg::Twist>(

@@ -9,6 +9,7 @@
 #include <velmoran_communicator/communicator_decision.hpp>
 
 #include "background_executor.hpp"
+#include "task_test_support.hpp"
 
 namespace bt_navigator::test
 {
@@ -30,6 +31,8 @@ public:
 private:
   void onTwist(const geometry_msgs::msg::Twist & twist);
 
+  // First member: the executor below needs ROS initialised.
+  RosInitialised ros_;
   rclcpp::Node::SharedPtr node_;
   rclcpp::Subscription<geometry_msgs::msg::Twist>::SharedPtr subscription_;
   rclcpp::Publisher<geometry_msgs::msg::Twist>::SharedPtr marker_publisher_;

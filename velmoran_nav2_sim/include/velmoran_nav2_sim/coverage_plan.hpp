@@ -13,6 +13,11 @@ namespace velmoran_nav2_sim
 class CoveragePlan
 {
 public:
+  /// Lanes of all zones together at most: a sweep never grows with the size of its zones beyond.
+  static constexpr std::size_t kMaxLanes = 100000;
+
+  /// Throws std::invalid_argument for a spacing that is not positive, and std::length_error for
+  /// zones with a non-finite corner or that need more than kMaxLanes lanes.
   CoveragePlan(std::vector<Polygon2D> zones, double spacing);
 
   const std::vector<Pose2D> & waypoints() const { return waypoints_; }
@@ -35,6 +40,8 @@ private:
   };
 
   void planZone(std::size_t zone);
+  /// The height across which a zone's lanes run.
+  static double laneSpan(const Polygon2D & polygon);
   /// The part of each zone still to clean: whole, partly swept, or empty.
   std::vector<Polygon2D> remainingParts(std::size_t waypoints_reached) const;
 

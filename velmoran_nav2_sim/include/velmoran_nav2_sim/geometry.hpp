@@ -21,6 +21,13 @@ struct Pose2D
 
 using Polygon2D = std::vector<Point2D>;
 
+/// The simulated world is the square of coordinates within +-kWorldLimit metres: scenarios give
+/// nothing outside it, and the robot drives nowhere outside it.
+constexpr double kWorldLimit = 1e6;
+
+/// Whether the point is finite and inside the world.
+bool insideWorld(double x, double y);
+
 double distance(const Point2D & a, const Point2D & b);
 double distance(const Pose2D & a, const Pose2D & b);
 

@@ -28,6 +28,8 @@ struct JobRecord
   bool finished = false;
   /// "succeeded", "aborted", "canceled", or "no result".
   std::string outcome = "no result";
+  /// Still running when the run was interrupted (and then cancelled).
+  bool interrupted = false;
   int32_t err_num = 0;
   int32_t index = 0;
   std::string message;
@@ -37,8 +39,11 @@ struct JobRecord
   double sim_end = 0.0;
   double distance = 0.0;
 
-  /// What differs from the expectation, one text each; empty when the job ended as expected.
+  /// What differs from the expectation, one text each; empty when the job ended as expected or
+  /// was interrupted.
   std::vector<std::string> mismatches() const;
+  /// The outcome as reports show it: "interrupted" for an interrupted job.
+  std::string shownOutcome() const;
 };
 
 }  // namespace velmoran_nav2_sim

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -25,11 +27,27 @@ private:
   std::string field_;
 };
 
-/// Reads scenario files (YAML). Every key is checked: an unknown key, a value of the wrong type
-/// or a missing field throws ScenarioError naming the file, the line and the field.
+/// Reads scenario files (YAML). Every key is checked: an unknown or repeated key, a value of the
+/// wrong type or out of its range, or a missing field throws ScenarioError naming the file, the
+/// line and the field.
 class ScenarioParser
 {
 public:
+  /// Larger files, and files that are not regular files (a device, a pipe), are refused unread.
+  static constexpr std::uintmax_t kMaxFileBytes = 16U * 1024U * 1024U;
+  /// Every x and y lies within +-kWorldLimit (geometry.hpp); yaws in degrees within this.
+  static constexpr double kMaxYawDegrees = 360.0;
+  /// `distance` of fixed-distance jobs, metres either way.
+  static constexpr double kMaxDistance = 1e6;
+  /// `max_speed`, m/s.
+  static constexpr double kMaxSpeed = 10.0;
+  static constexpr double kMinTimeFactor = 0.1;
+  static constexpr double kMaxTimeFactor = 1000.0;
+  /// `wait` and `emergency_stop`, simulated seconds.
+  static constexpr double kMaxWaitSeconds = 3600.0;
+  /// Points and poses of the whole scenario (YAML aliases can repeat a list many times).
+  static constexpr std::size_t kMaxPoints = 100000;
+
   static Scenario parseFile(const std::string & path);
   /// `file` only names the text in errors.
   static Scenario parseText(const std::string & text, const std::string & file);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -41,8 +42,11 @@ public:
   ScenarioPlayer(const Scenario & scenario, SimulationHost & host, std::ostream & progress);
   ~ScenarioPlayer();
 
-  /// Plays every step, then waits for the jobs still running.
+  /// Plays every step, then waits for the jobs still running. After interrupt(), returns once
+  /// the jobs that still ran are cancelled (or a short grace time passed) and the robot stopped.
   void play();
+  /// Ends play() early; any thread. The jobs it cancels are marked interrupted.
+  void interrupt();
 
   /// The jobs in the order they were sent.
   std::vector<JobRecord> jobs() const;
@@ -63,11 +67,16 @@ private:
   void runStep(const ArmRetractCheckStep & step);
 
   std::size_t addRecord(JobRecord record);
+  void reportAccepted(std::size_t job);
   void finish(std::size_t job, int8_t status, const Planner::Result & result);
   void waitForJob(std::size_t job, int line);
   void waitSimSeconds(double seconds);
   void onStatus(const action_msgs::msg::GoalStatusArray & status);
   void problem(int line, const std::string & what);
+  /// Waits for `future` as long as `timeout` and no interruption.
+  template <typename FutureT>
+  bool answered(const FutureT & future, std::chrono::milliseconds timeout) const;
+  void cancelRunningJobs();
 
   const Scenario & scenario_;
   SimulationHost & host_;
@@ -92,6 +101,7 @@ private:
   /// The job of a forwarded pose whose Planner goal has not been seen yet.
   std::optional<std::size_t> awaiting_forwarded_;
   std::vector<std::string> problems_;
+  std::atomic<bool> interrupted_{false};
   /// Runs the callbacks of `node_`, which use every member above; declared last so that its
   /// thread has ended before any of them is destroyed.
   SpinThread spinner_;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "velmoran_nav2_sim/interruption.hpp"
+
 namespace velmoran_nav2_sim
 {
 
@@ -20,7 +22,7 @@ public:
     std::string scenario_file;
     /// Overrides the scenario's own time factor.
     std::optional<double> time_factor;
-    /// Empty: "<scenario name>.svg" in the working directory.
+    /// Empty: defaultPlotFile() of the scenario's name, in the working directory.
     std::string plot_file;
     std::string tree_file;
     std::vector<std::string> plugin_libraries;
@@ -33,9 +35,15 @@ public:
   static std::string usage();
 
   /// Exit status: 0 when every job ended as the scenario expects, 1 when some did not (listed on
-  /// `err`), 2 when the scenario could not be played (a bad file, a node that did not start).
-  /// Needs an initialised ROS context.
-  static int run(const Options & options, std::ostream & out, std::ostream & err);
+  /// `err`), 2 when the scenario could not be played (a bad file, a node that did not start),
+  /// 128 + the signal when `interruption` came: the jobs still running are cancelled, the robot
+  /// stopped and the table shows what ran. Needs an initialised ROS context.
+  static int run(
+    const Options & options, std::ostream & out, std::ostream & err, Interruption & interruption);
+
+  /// A plain file name in the working directory: "<name>.svg" with every character other than
+  /// letters, digits, '-', '_' and '.' replaced by '_', no leading '.', at most 100 characters.
+  static std::string defaultPlotFile(const std::string & scenario_name);
 };
 
 }  // namespace velmoran_nav2_sim

@@ -50,6 +50,8 @@ public:
   /// The ROS node of the robot; spin it to move the robot and to receive stop commands.
   rclcpp::Node::SharedPtr node() const { return node_; }
 
+  /// Throws std::invalid_argument for a waypoint outside the world (see insideWorld) or a speed
+  /// that is negative or not finite: the robot's pose stays finite.
   std::uint64_t drive(std::vector<Pose2D> waypoints, double speed, Heading heading) override;
   void stop() override;
   MotionStatus status() const override;

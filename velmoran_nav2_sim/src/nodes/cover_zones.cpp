@@ -42,7 +42,13 @@ BT::NodeStatus CoverZones::onStart()
   for (const auto & zone : plan_message.goal_zones) {
     zones.push_back(toPolygon2D(zone));
   }
-  plan_ = std::make_unique<CoveragePlan>(zones, getInput<double>("lane_spacing").value());
+  try {
+    plan_ = std::make_unique<CoveragePlan>(zones, getInput<double>("lane_spacing").value());
+  } catch (const std::exception & error) {
+    plan_.reset();
+    SimWorld::report(name() + ": cannot sweep the zones: " + error.what());
+    return BT::NodeStatus::FAILURE;
+  }
 
   plan_message.path_segments.clear();
   for (const auto & sweep : plan_->waypointsByZone()) {
@@ -83,6 +89,9 @@ void CoverZones::onHalted()
 
 void CoverZones::writeLocalResult()
 {
+  if (!plan_) {
+    return;
+  }
   const std::size_t reached = motion_.waypointsReached();
   keys::LocalPlanningResult result;
   result.cleaned_area = static_cast<float>(plan_->cleanedArea(reached));

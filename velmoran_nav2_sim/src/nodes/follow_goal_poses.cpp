@@ -72,6 +72,14 @@ std::vector<Pose2D> FollowGoalPoses::chooseTargets(
   const std::vector<Pose2D> & goals, int run_mode) const
 {
   const SimWorld & world = SimWorld::instance();
+  for (const auto & goal : goals) {
+    if (!insideWorld(goal.x, goal.y)) {
+      SimWorld::report(fmt::format(
+        "{}: goal ({:.2f}, {:.2f}) lies outside the world (x and y within +-{:.0f} m)", name(),
+        goal.x, goal.y, kWorldLimit));
+      return {};
+    }
+  }
   if (run_mode == kArmRunMode) {
     const Pose2D here = world.robot()->pose();
     const Pose2D * nearest = nullptr;

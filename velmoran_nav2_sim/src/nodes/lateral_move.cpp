@@ -34,6 +34,12 @@ BT::NodeStatus LateralMove::onStart()
     return BT::NodeStatus::FAILURE;
   }
   target_ = toPose2D(request.target_poses.back());
+  if (!insideWorld(target_.x, target_.y)) {
+    SimWorld::report(fmt::format(
+      "{}: target ({:.2f}, {:.2f}) lies outside the world (x and y within +-{:.0f} m)", name(),
+      target_.x, target_.y, kWorldLimit));
+    return BT::NodeStatus::FAILURE;
+  }
   if (const auto obstacle = SimWorld::instance().obstacleAt({target_.x, target_.y})) {
     SimWorld::report(fmt::format(
       "{}: target ({:.2f}, {:.2f}) lies inside obstacle {}", name(), target_.x, target_.y,

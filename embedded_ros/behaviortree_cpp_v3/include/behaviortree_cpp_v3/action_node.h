@@ -50,7 +50,8 @@ protected:
 
 /// An asynchronous action written as three callbacks: onStart() when ticked
 /// while IDLE, onRunning() when ticked while RUNNING, onHalted() when halted
-/// while RUNNING.
+/// while RUNNING. halt() leaves the status as it is; whoever halts the node
+/// sets it back to IDLE.
 class StatefulActionNode : public ActionNodeBase
 {
 public:

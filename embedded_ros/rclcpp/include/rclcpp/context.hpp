@@ -76,6 +76,10 @@ public:
   /// The ROS arguments given to init (before "--ros-args" processing removed them).
   const detail::RosArguments & get_global_arguments() const;
 
+  /// What rcl would find: no context before the first init, an invalid one after shutdown.
+  enum class RclState { never_initialized, valid, shut_down };
+  RclState rcl_state() const;
+
 private:
   RCLCPP_DISABLE_COPY(Context)
 
@@ -83,6 +87,7 @@ private:
 
   mutable std::mutex mutex_;
   bool valid_ = false;
+  bool initialized_once_ = false;
   InitOptions init_options_;
   std::string shutdown_reason_;
   detail::RosArguments global_arguments_;

@@ -15,6 +15,7 @@
 #include "rclcpp/detail/wake_signal.hpp"
 #include "rclcpp/executor_options.hpp"
 #include "rclcpp/future_return_code.hpp"
+#include "rclcpp/guard_condition.hpp"
 #include "rclcpp/macros.hpp"
 #include "rclcpp/node_interfaces/node_base_interface.hpp"
 #include "rclcpp/utilities.hpp"
@@ -140,6 +141,10 @@ protected:
 
   std::atomic_bool spinning;
   rclcpp::Context::SharedPtr context_;
+  /// Created first, so that an executor needs a valid context (as rcl's wait set does).
+  rclcpp::GuardCondition interrupt_guard_condition_;
+  /// Triggered by the context's shutdown.
+  std::shared_ptr<rclcpp::GuardCondition> shutdown_guard_condition_;
   /// Serialises waiting and taking work between the threads of one executor.
   std::mutex wait_mutex_;
 

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -241,6 +243,56 @@ bool tokens_match(
   return (pattern[p] == "*" || pattern[p] == name[n]) && tokens_match(pattern, p + 1, name, n + 1);
 }
 
+std::string position_of(const YAML::Mark & mark)
+{
+  return "line " + std::to_string(mark.line + 1) + ", column " + std::to_string(mark.column + 1);
+}
+
+/// yaml-cpp takes a quoted scalar that is never closed up to the end of the file, swallowing
+/// every line after its opening quote. libyaml, which reads parameter files on a ROS system,
+/// refuses it: check the quoted scalar starting at `mark` the same way.
+void check_quoted_scalar(const std::string & text, const YAML::Mark & mark)
+{
+  if (mark.pos < 0 || static_cast<size_t>(mark.pos) >= text.size()) {
+    return;
+  }
+  const char quote = text[static_cast<size_t>(mark.pos)];
+  if (quote != '"' && quote != '\'') {
+    return;  // a plain scalar, or the mark is that of a tag or an anchor
+  }
+  for (size_t pos = static_cast<size_t>(mark.pos) + 1; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (quote == '"' && c == '\\') {
+      ++pos;  // the escaped character, a quote or a line break among them
+    } else if (c == quote) {
+      if (quote == '\'' && pos + 1 < text.size() && text[pos + 1] == '\'') {
+        ++pos;  // '' stands for one quote
+      } else {
+        return;
+      }
+    }
+  }
+  throw std::runtime_error(
+    "error at " + position_of(mark) +
+    ": while scanning a quoted scalar, found unexpected end of stream");
+}
+
+void check_quoted_scalars(const std::string & text, const YAML::Node & node)
+{
+  if (node.IsScalar()) {
+    check_quoted_scalar(text, node.Mark());
+  } else if (node.IsSequence()) {
+    for (const auto & element : node) {
+      check_quoted_scalars(text, element);
+    }
+  } else if (node.IsMap()) {
+    for (const auto & entry : node) {
+      check_quoted_scalars(text, entry.first);
+      check_quoted_scalars(text, entry.second);
+    }
+  }
+}
+
 }  // namespace
 
 ParameterValue parameter_value_from_yaml_text(const std::string & yaml_text)
@@ -248,6 +300,7 @@ ParameterValue parameter_value_from_yaml_text(const std::string & yaml_text)
   YAML::Node node;
   try {
     node = YAML::Load(yaml_text);
+    check_quoted_scalars(yaml_text, node);
   } catch (const YAML::Exception & error) {
     throw std::runtime_error(error.what());
   }
@@ -259,11 +312,15 @@ ParameterValue parameter_value_from_yaml_text(const std::string & yaml_text)
 
 std::vector<ParameterRule> parse_parameter_file(const std::string & path)
 {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    throw std::runtime_error("Error opening YAML file");
+  }
+  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   YAML::Node root;
   try {
-    root = YAML::LoadFile(path);
-  } catch (const YAML::BadFile &) {
-    throw std::runtime_error("Error opening YAML file");
+    root = YAML::Load(text);
+    check_quoted_scalars(text, root);
   } catch (const YAML::Exception & error) {
     throw std::runtime_error(error.what());
   }

@@ -46,13 +46,11 @@ NodeBase::NodeBase(
   bool use_intra_process_default, bool enable_topic_statistics_default)
 : context_(context),
   local_arguments_(parse_node_arguments(arguments)),
+  notify_guard_condition_(context),
   use_global_arguments_(use_global_arguments),
   use_intra_process_default_(use_intra_process_default),
   enable_topic_statistics_default_(enable_topic_statistics_default)
 {
-  if (!context_ || !context_->is_valid()) {
-    throw std::runtime_error("context is not valid; call rclcpp::init() before creating nodes");
-  }
   rclcpp::detail::validate_node_name(node_name);
   std::string normalized_namespace = rclcpp::detail::normalize_namespace(namespace_);
   const auto * global = use_global_arguments_ ? &context_->get_global_arguments() : nullptr;

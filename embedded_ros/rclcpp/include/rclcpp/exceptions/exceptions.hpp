@@ -110,6 +110,12 @@ public:
   RCLError(const RCLErrorBase & base_exc, const std::string & prefix);
 };
 
+class RCLInvalidArgument : public RCLErrorBase, public std::invalid_argument
+{
+public:
+  RCLInvalidArgument(const RCLErrorBase & base_exc, const std::string & prefix);
+};
+
 /// Created when the ROS arguments (command line or NodeOptions::arguments) cannot be parsed.
 class RCLInvalidROSArgsError : public RCLErrorBase, public std::runtime_error
 {

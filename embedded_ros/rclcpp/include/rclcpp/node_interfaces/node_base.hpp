@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "rclcpp/detail/ros_arguments.hpp"
+#include "rclcpp/guard_condition.hpp"
 #include "rclcpp/node_interfaces/node_base_interface.hpp"
 
 namespace rclcpp
@@ -61,6 +62,8 @@ private:
 
   rclcpp::Context::SharedPtr context_;
   rclcpp::detail::RosArguments local_arguments_;
+  /// Created before anything else of the node: a node needs a valid context.
+  rclcpp::GuardCondition notify_guard_condition_;
   bool use_global_arguments_;
   std::string name_;
   std::string namespace_;
