@@ -169,8 +169,10 @@ protected:
     }
     rclcpp::init(0, nullptr);
     node_ = std::make_shared<rclcpp::Node>("dds_topics_test");
-    executor_.add_node(node_);
-    spinner_ = std::thread([this]() { executor_.spin(); });
+    // An executor needs an initialised context, as in ROS 2.
+    executor_ = std::make_unique<rclcpp::executors::SingleThreadedExecutor>();
+    executor_->add_node(node_);
+    spinner_ = std::thread([this]() { executor_->spin(); });
   }
 
   void TearDown() override
@@ -222,7 +224,7 @@ protected:
   Received pongs_;
   Received local_pings_;
   rclcpp::Node::SharedPtr node_;
-  rclcpp::executors::SingleThreadedExecutor executor_;
+  std::unique_ptr<rclcpp::executors::SingleThreadedExecutor> executor_;
   std::thread spinner_;
   std::vector<rclcpp::Subscription<PoseStamped>::SharedPtr> subscriptions_;
   rclcpp::Publisher<PoseStamped>::SharedPtr ping_;
