@@ -2,22 +2,18 @@
 // what it receives. Both run in a network namespace of their own with loopback only.
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "dds_peer.hpp"
 #include "geometry_msgs/msg/pose_stamped.hpp"
-#include "private_network.hpp"
 #include "rclcpp/detail/domain.hpp"
 #include "rclcpp/rclcpp.hpp"
 #include "rmw/qos_profiles.h"
@@ -32,20 +28,7 @@ using geometry_msgs::msg::PoseStamped;
 constexpr int kWarmUpBase = 1000;
 constexpr int kBurst = 50;
 
-/// Entered once: the process's DDS participant lives in the namespace it was created in.
-const std::string & network_refused()
-{
-  static const std::string refused = []() {
-    std::string error = embedded_ros_test::enter_private_network();
-    if (error.empty()) {
-      setenv("RMW_IMPLEMENTATION", "rmw_cyclonedds_cpp", 1);
-      setenv("ROS_DOMAIN_ID", "17", 1);
-      setenv("ROS_LOCALHOST_ONLY", "1", 1);
-    }
-    return error;
-  }();
-  return refused;
-}
+using dds_test::network_refused;
 
 PoseStamped pose(int index)
 {
@@ -56,69 +39,16 @@ PoseStamped pose(int index)
   return message;
 }
 
-/// dds_echo_peer in a child process; closing its standard input ends it.
-class EchoPeer
+/// A peer that echoes `from` to `to` with the QoS given.
+class EchoPeer : public dds_test::Peer
 {
 public:
   EchoPeer(
     const std::string & from, const std::string & to, const char * reliability,
     const char * durability)
+  : Peer({"echo", from, to, reliability, durability})
   {
-    int input[2];
-    int errors[2];
-    if (pipe(input) != 0 || pipe(errors) != 0) {
-      return;
-    }
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(input[0], STDIN_FILENO);
-      dup2(errors[1], STDERR_FILENO);
-      close(input[1]);
-      close(errors[0]);
-      execl(
-        DDS_ECHO_PEER, DDS_ECHO_PEER, from.c_str(), to.c_str(), reliability, durability,
-        static_cast<char *>(nullptr));
-      _exit(127);
-    }
-    close(input[0]);
-    close(errors[1]);
-    stdin_ = input[1];
-    stderr_ = errors[0];
   }
-
-  ~EchoPeer() { stop(); }
-
-  /// Ends the peer; true when it exited normally. Its log is in log().
-  bool stop()
-  {
-    if (pid_ <= 0) {
-      return false;
-    }
-    close(stdin_);
-    char buffer[4096];
-    pollfd descriptor{stderr_, POLLIN, 0};
-    while (poll(&descriptor, 1, 10000) > 0) {
-      const ssize_t got = read(stderr_, buffer, sizeof(buffer));
-      if (got <= 0) {
-        break;
-      }
-      log_.append(buffer, static_cast<size_t>(got));
-    }
-    close(stderr_);
-    int status = -1;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  }
-
-  bool started() const { return pid_ > 0; }
-  const std::string & log() const { return log_; }
-
-private:
-  pid_t pid_ = -1;
-  int stdin_ = -1;
-  int stderr_ = -1;
-  std::string log_;
 };
 
 /// The indices of the messages that arrived, in order.
