@@ -1,4 +1,5 @@
-// The other process of the DDS tests (dds_echo_peer), and the private network both run in.
+// The other process of the DDS tests (dds_echo_peer), the private network both run in, and the
+// fixture of the tests.
 
 #ifndef DDS_PEER_HPP_
 #define DDS_PEER_HPP_
@@ -8,11 +9,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "private_network.hpp"
+#include "rclcpp/rclcpp.hpp"
 
 namespace dds_test
 {
@@ -118,6 +125,40 @@ private:
   int stdin_ = -1;
   int stderr_ = -1;
   std::string log_;
+};
+
+/// A test whose node `node_name` is spun by an executor on a thread of its own, in this
+/// process's private network with DDS switched on; skipped where that network is refused.
+class NodeTest : public ::testing::Test
+{
+protected:
+  explicit NodeTest(std::string node_name) : node_name_(std::move(node_name)) {}
+
+  void SetUp() override
+  {
+    if (!network_refused().empty()) {
+      GTEST_SKIP() << "needs a private network namespace (run as root): " << network_refused();
+    }
+    rclcpp::init(0, nullptr);
+    node_ = std::make_shared<rclcpp::Node>(node_name_);
+    // An executor needs an initialised context, as in ROS 2.
+    executor_ = std::make_unique<rclcpp::executors::SingleThreadedExecutor>();
+    executor_->add_node(node_);
+    spinner_ = std::thread([this]() { executor_->spin(); });
+  }
+
+  void TearDown() override
+  {
+    if (spinner_.joinable()) {
+      rclcpp::shutdown();  // ends spin() even when it had not started yet
+      spinner_.join();
+    }
+  }
+
+  std::string node_name_;
+  rclcpp::Node::SharedPtr node_;
+  std::unique_ptr<rclcpp::executors::SingleThreadedExecutor> executor_;
+  std::thread spinner_;
 };
 
 }  // namespace dds_test

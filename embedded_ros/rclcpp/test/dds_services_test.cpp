@@ -59,29 +59,36 @@ bool answered(rclcpp::Client<SetBool> & client)
   return false;
 }
 
-class DdsServices : public ::testing::Test
+/// Sends a goal that the peer's server runs until it is canceled; its handle once the first
+/// feedback came, nothing when it was not accepted or no feedback came.
+rclcpp_action::ClientGoalHandle<Planner>::SharedPtr start_endless_goal(
+  rclcpp_action::Client<Planner> & client)
+{
+  struct FirstFeedback
+  {
+    std::promise<void> arrived;
+    std::once_flag once;
+  };
+  auto first = std::make_shared<FirstFeedback>();
+  rclcpp_action::Client<Planner>::SendGoalOptions options;
+  options.feedback_callback = [first](auto, auto) {
+    std::call_once(first->once, [&first]() { first->arrived.set_value(); });
+  };
+  Planner::Goal endless;
+  endless.run_mode = Planner::Goal::CHARGE;
+  auto handle = client.async_send_goal(endless, options);
+  if (
+    handle.wait_for(10s) != std::future_status::ready || !handle.get() ||
+    first->arrived.get_future().wait_for(10s) != std::future_status::ready) {
+    return nullptr;
+  }
+  return handle.get();
+}
+
+class DdsServices : public dds_test::NodeTest
 {
 protected:
-  void SetUp() override
-  {
-    if (!dds_test::network_refused().empty()) {
-      GTEST_SKIP() << "needs a private network namespace (run as root): "
-                   << dds_test::network_refused();
-    }
-    rclcpp::init(0, nullptr);
-    node_ = std::make_shared<rclcpp::Node>("dds_services_test");
-    executor_ = std::make_unique<rclcpp::executors::SingleThreadedExecutor>();
-    executor_->add_node(node_);
-    spinner_ = std::thread([this]() { executor_->spin(); });
-  }
-
-  void TearDown() override
-  {
-    if (spinner_.joinable()) {
-      rclcpp::shutdown();
-      spinner_.join();
-    }
-  }
+  DdsServices() : NodeTest("dds_services_test") {}
 
   static geometry_msgs::msg::PoseStamped pose(const std::string & frame, double x)
   {
@@ -90,10 +97,6 @@ protected:
     message.pose.position.x = x;
     return message;
   }
-
-  rclcpp::Node::SharedPtr node_;
-  std::unique_ptr<rclcpp::executors::SingleThreadedExecutor> executor_;
-  std::thread spinner_;
 };
 
 TEST_F(DdsServices, EachClientGetsOnlyTheRepliesToItsOwnRequests)
@@ -169,19 +172,8 @@ TEST_F(DdsServices, PlannerGoalGetsFeedbackAndResultAndIsCanceled)
   }
 
   // A goal that runs until it is canceled.
-  Planner::Goal endless;
-  endless.run_mode = Planner::Goal::CHARGE;
-  std::promise<void> first_feedback;
-  std::once_flag once;
-  rclcpp_action::Client<Planner>::SendGoalOptions endless_options;
-  endless_options.feedback_callback = [&](auto, auto) {
-    std::call_once(once, [&first_feedback]() { first_feedback.set_value(); });
-  };
-  auto endless_future = client->async_send_goal(endless, endless_options);
-  ASSERT_EQ(endless_future.wait_for(10s), std::future_status::ready);
-  auto endless_handle = endless_future.get();
-  ASSERT_TRUE(endless_handle);
-  ASSERT_EQ(first_feedback.get_future().wait_for(10s), std::future_status::ready);
+  auto endless_handle = start_endless_goal(*client);
+  ASSERT_TRUE(endless_handle) << peer.log();
   auto cancel_future = client->async_cancel_goal(endless_handle);
   ASSERT_EQ(cancel_future.wait_for(10s), std::future_status::ready);
   ASSERT_EQ(cancel_future.get()->goals_canceling.size(), 1U);
@@ -198,19 +190,8 @@ TEST_F(DdsServices, ClientSeesAServerThatDiesMidGoal)
   ASSERT_TRUE(peer.started());
   auto client = rclcpp_action::create_client<Planner>(node_, "/dds_planner_dies");
   ASSERT_TRUE(client->wait_for_action_server(kDiscovery)) << peer.log();
-  Planner::Goal endless;
-  endless.run_mode = Planner::Goal::CHARGE;
-  std::promise<void> first_feedback;
-  std::once_flag once;
-  rclcpp_action::Client<Planner>::SendGoalOptions options;
-  options.feedback_callback = [&](auto, auto) {
-    std::call_once(once, [&first_feedback]() { first_feedback.set_value(); });
-  };
-  auto handle_future = client->async_send_goal(endless, options);
-  ASSERT_EQ(handle_future.wait_for(10s), std::future_status::ready);
-  auto handle = handle_future.get();
-  ASSERT_TRUE(handle);
-  ASSERT_EQ(first_feedback.get_future().wait_for(10s), std::future_status::ready);
+  auto handle = start_endless_goal(*client);
+  ASSERT_TRUE(handle) << peer.log();
   auto result_future = client->async_get_result(handle);
 
   peer.kill();

@@ -28,7 +28,6 @@ using geometry_msgs::msg::PoseStamped;
 constexpr int kWarmUpBase = 1000;
 constexpr int kBurst = 50;
 
-using dds_test::network_refused;
 
 PoseStamped pose(int index)
 {
@@ -89,29 +88,10 @@ private:
   std::vector<int> indices_;
 };
 
-class DdsTopics : public ::testing::Test
+class DdsTopics : public dds_test::NodeTest
 {
 protected:
-  void SetUp() override
-  {
-    if (!network_refused().empty()) {
-      GTEST_SKIP() << "needs a private network namespace (run as root): " << network_refused();
-    }
-    rclcpp::init(0, nullptr);
-    node_ = std::make_shared<rclcpp::Node>("dds_topics_test");
-    // An executor needs an initialised context, as in ROS 2.
-    executor_ = std::make_unique<rclcpp::executors::SingleThreadedExecutor>();
-    executor_->add_node(node_);
-    spinner_ = std::thread([this]() { executor_->spin(); });
-  }
-
-  void TearDown() override
-  {
-    if (spinner_.joinable()) {
-      rclcpp::shutdown();  // ends spin() even when it had not started yet
-      spinner_.join();
-    }
-  }
+  DdsTopics() : NodeTest("dds_topics_test") {}
 
   /// The subscription is kept until the executor has stopped, as are the messages it collects.
   void subscribe(const std::string & topic, const rclcpp::QoS & qos, Received & received)
@@ -153,9 +133,6 @@ protected:
 
   Received pongs_;
   Received local_pings_;
-  rclcpp::Node::SharedPtr node_;
-  std::unique_ptr<rclcpp::executors::SingleThreadedExecutor> executor_;
-  std::thread spinner_;
   std::vector<rclcpp::Subscription<PoseStamped>::SharedPtr> subscriptions_;
   rclcpp::Publisher<PoseStamped>::SharedPtr ping_;
   std::unique_ptr<EchoPeer> peer_;

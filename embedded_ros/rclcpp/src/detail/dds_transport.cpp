@@ -375,66 +375,64 @@ DdsTransport::DdsTransport(std::unique_ptr<rmw_dds::CycloneParticipant> particip
 
 DdsTransport::~DdsTransport() = default;
 
-std::unique_ptr<DdsPublication> DdsTransport::add_publication(
-  const EndpointInfo & info, const std::function<void()> & on_graph_change)
+namespace
 {
-  if (info.type_support == nullptr) {
+
+/// The DDS side of an endpoint, made by `make`; nothing for an endpoint without type support, or
+/// when DDS refuses it (logged, naming `what`).
+template <typename Make>
+auto make_endpoint(bool has_type_support, const char * what, const std::string & name, Make make)
+  -> decltype(make())
+{
+  if (!has_type_support) {
     return nullptr;
   }
   try {
-    return std::make_unique<DdsPublication>(*participant_, info, on_graph_change);
+    return make();
   } catch (const std::exception & error) {
-    RCLCPP_ERROR(logger(), "No DDS writer for topic '%s': %s", info.name.c_str(), error.what());
+    RCLCPP_ERROR(logger(), "No DDS %s '%s': %s", what, name.c_str(), error.what());
     return nullptr;
   }
+}
+
+}  // namespace
+
+std::unique_ptr<DdsPublication> DdsTransport::add_publication(
+  const EndpointInfo & info, const std::function<void()> & on_graph_change)
+{
+  return make_endpoint(info.type_support != nullptr, "writer for topic", info.name, [&]() {
+    return std::make_unique<DdsPublication>(*participant_, info, on_graph_change);
+  });
 }
 
 std::unique_ptr<DdsSubscription> DdsTransport::add_subscription(
   const EndpointInfo & info, std::weak_ptr<MessageQueue> inbox,
   const std::function<void()> & on_graph_change)
 {
-  if (info.type_support == nullptr) {
-    return nullptr;
-  }
-  try {
+  return make_endpoint(info.type_support != nullptr, "reader for topic", info.name, [&]() {
     return std::make_unique<DdsSubscription>(
       *participant_, info, std::move(inbox), on_graph_change);
-  } catch (const std::exception & error) {
-    RCLCPP_ERROR(logger(), "No DDS reader for topic '%s': %s", info.name.c_str(), error.what());
-    return nullptr;
-  }
+  });
 }
 
 std::unique_ptr<DdsServer> DdsTransport::add_server(
   const EndpointInfo & info, std::weak_ptr<ServiceQueue> inbox,
   const std::function<void()> & on_graph_change)
 {
-  if (info.service_type_support == nullptr) {
-    return nullptr;
-  }
-  try {
-    return std::make_unique<DdsServer>(*participant_, info, std::move(inbox), on_graph_change);
-  } catch (const std::exception & error) {
-    RCLCPP_ERROR(
-      logger(), "No DDS endpoints for service '%s': %s", info.name.c_str(), error.what());
-    return nullptr;
-  }
+  return make_endpoint(
+    info.service_type_support != nullptr, "endpoints for service", info.name, [&]() {
+      return std::make_unique<DdsServer>(*participant_, info, std::move(inbox), on_graph_change);
+    });
 }
 
 std::unique_ptr<DdsClient> DdsTransport::add_client(
   const EndpointInfo & info, std::weak_ptr<ServiceQueue> inbox,
   const std::function<void()> & on_graph_change)
 {
-  if (info.service_type_support == nullptr) {
-    return nullptr;
-  }
-  try {
-    return std::make_unique<DdsClient>(*participant_, info, std::move(inbox), on_graph_change);
-  } catch (const std::exception & error) {
-    RCLCPP_ERROR(
-      logger(), "No DDS endpoints for client of '%s': %s", info.name.c_str(), error.what());
-    return nullptr;
-  }
+  return make_endpoint(
+    info.service_type_support != nullptr, "endpoints for a client of", info.name, [&]() {
+      return std::make_unique<DdsClient>(*participant_, info, std::move(inbox), on_graph_change);
+    });
 }
 
 }  // namespace detail
