@@ -24,6 +24,7 @@ include(CMakeFindDependencyMacro)
 find_dependency(Threads)
 find_dependency(yaml-cpp)
 find_dependency(orocos_kdl)
+find_dependency(CycloneDDS)
 include("$targets_file")
 CMAKE
 

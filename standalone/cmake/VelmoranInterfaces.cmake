@@ -98,6 +98,9 @@ function(velmoran_generate_interfaces package)
     "${VELMORAN_ROSIDL_RUNTIME_CPP_INCLUDE}" "${VELMORAN_ROSIDL_RUNTIME_C_INCLUDE}"
     "${VELMORAN_ROSIDL_TYPESUPPORT_INTERFACE_INCLUDE}")
   target_link_libraries(${package} INTERFACE ${dependencies})
+  # Every user of the types gets their type support too: rclcpp's publishers and
+  # subscriptions hand it to the transport.
+  target_link_libraries(${package} INTERFACE ${package}__rosidl_typesupport_introspection_cpp)
   add_dependencies(${package} ${package}__rosidl_generate)
   foreach(dependency IN LISTS dependencies)
     add_dependencies(${package}__rosidl_generate ${dependency}__rosidl_generate)
@@ -106,8 +109,9 @@ function(velmoran_generate_interfaces package)
   set(introspection ${package}__rosidl_typesupport_introspection_cpp)
   add_library(${introspection} STATIC ${introspection_sources})
   set_target_properties(${introspection} PROPERTIES POSITION_INDEPENDENT_CODE ON)
-  target_include_directories(${introspection} SYSTEM PUBLIC "${VELMORAN_ROSIDL_INTROSPECTION_OUTPUT}")
-  target_link_libraries(${introspection} PUBLIC ${package} velmoran_rosidl_introspection_runtime)
+  target_include_directories(${introspection} SYSTEM PUBLIC
+    "${VELMORAN_ROSIDL_INTROSPECTION_OUTPUT}" "${VELMORAN_ROSIDL_OUTPUT}")
+  target_link_libraries(${introspection} PUBLIC velmoran_rosidl_introspection_runtime)
   add_dependencies(${introspection} ${package}__rosidl_generate)
   foreach(dependency IN LISTS dependencies)
     target_link_libraries(${introspection} PUBLIC ${dependency}__rosidl_typesupport_introspection_cpp)

@@ -10,7 +10,8 @@ namespace rclcpp
 
 ClientBase::ClientBase(
   rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & service_name,
-  const std::string & type_name, const rclcpp::QoS & qos)
+  const std::string & type_name, const rclcpp::QoS & qos,
+  const rosidl_service_type_support_t * type_support)
 : service_name_(node_base->resolve_topic_or_service_name(service_name, true)),
   context_(node_base->get_context()),
   inbox_(std::make_shared<detail::ServiceQueue>())
@@ -20,6 +21,7 @@ ClientBase::ClientBase(
   info.type = type_name;
   info.qos = qos.get_rmw_qos_profile();
   info.node_id = reinterpret_cast<uintptr_t>(node_base);
+  info.service_type_support = type_support;
   id_ = detail::Domain::global().add_client(info, inbox_);
 }
 

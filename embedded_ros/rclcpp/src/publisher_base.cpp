@@ -10,7 +10,8 @@ namespace rclcpp
 
 PublisherBase::PublisherBase(
   rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & topic,
-  const std::string & type_name, const rclcpp::QoS & qos)
+  const std::string & type_name, const rclcpp::QoS & qos,
+  const rosidl_message_type_support_t * type_support)
 : topic_name_(node_base->resolve_topic_or_service_name(topic, false)), qos_(qos)
 {
   detail::EndpointInfo info;
@@ -18,6 +19,7 @@ PublisherBase::PublisherBase(
   info.type = type_name;
   info.qos = qos.get_rmw_qos_profile();
   info.node_id = reinterpret_cast<uintptr_t>(node_base);
+  info.type_support = type_support;
   id_ = detail::Domain::global().add_publisher(info);
 }
 

@@ -10,7 +10,8 @@ namespace rclcpp
 
 ServiceBase::ServiceBase(
   rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & service_name,
-  const std::string & type_name, const rclcpp::QoS & qos)
+  const std::string & type_name, const rclcpp::QoS & qos,
+  const rosidl_service_type_support_t * type_support)
 : service_name_(node_base->resolve_topic_or_service_name(service_name, true)),
   inbox_(std::make_shared<detail::ServiceQueue>())
 {
@@ -19,6 +20,7 @@ ServiceBase::ServiceBase(
   info.type = type_name;
   info.qos = qos.get_rmw_qos_profile();
   info.node_id = reinterpret_cast<uintptr_t>(node_base);
+  info.service_type_support = type_support;
   id_ = detail::Domain::global().add_service(info, inbox_);
 }
 
@@ -53,7 +55,7 @@ void ServiceBase::attach_to_guard_condition(std::weak_ptr<rclcpp::GuardCondition
 void ServiceBase::send_type_erased_response(
   const rmw_request_id_t & request_header, std::shared_ptr<void> response)
 {
-  detail::Domain::global().send_response(request_header, std::move(response));
+  detail::Domain::global().send_response(id_, request_header, std::move(response));
 }
 
 }  // namespace rclcpp

@@ -24,7 +24,8 @@ size_t inbox_depth(const rclcpp::QoS & qos)
 
 SubscriptionBase::SubscriptionBase(
   rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & topic_name,
-  const std::string & type_name, const rclcpp::QoS & qos, bool ignore_local_publications)
+  const std::string & type_name, const rclcpp::QoS & qos, bool ignore_local_publications,
+  const rosidl_message_type_support_t * type_support)
 : topic_name_(node_base->resolve_topic_or_service_name(topic_name, false)),
   qos_(qos),
   inbox_(std::make_shared<detail::MessageQueue>(inbox_depth(qos)))
@@ -35,6 +36,7 @@ SubscriptionBase::SubscriptionBase(
   info.qos = qos.get_rmw_qos_profile();
   info.node_id = reinterpret_cast<uintptr_t>(node_base);
   info.ignore_local_publications = ignore_local_publications;
+  info.type_support = type_support;
   id_ = detail::Domain::global().add_subscription(info, inbox_);
 }
 

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "dds/dds.h"
 #include "raw_cdr_sertype.hpp"
@@ -78,17 +79,34 @@ dds_entity_t create_topic(CycloneParticipant & participant, const DdsTopic & top
 using CreateEndpoint =
   dds_entity_t (*)(dds_entity_t, dds_entity_t, const dds_qos_t *, const dds_listener_t *);
 
+struct ListenerDeleter
+{
+  void operator()(dds_listener_t * listener) const { dds_delete_listener(listener); }
+};
+
 /// A writer or reader on `topic`; deletes the topic when that fails.
 dds_entity_t create_endpoint(
   CreateEndpoint create, const char * call, CycloneParticipant & participant, dds_entity_t topic,
-  const DdsQos & qos)
+  const DdsQos & qos, const dds_listener_t * listener = nullptr)
 {
   const auto dds_qos = make_qos(qos);
-  const dds_entity_t endpoint = create(participant.handle(), topic, dds_qos.get(), nullptr);
+  const dds_entity_t endpoint = create(participant.handle(), topic, dds_qos.get(), listener);
   if (endpoint < 0) {
     dds_delete(topic);
   }
   return checked(endpoint, call);
+}
+
+void on_publication_matched(
+  dds_entity_t /*writer*/, const dds_publication_matched_status_t /*status*/, void * callback)
+{
+  (*static_cast<MatchCallback *>(callback))();
+}
+
+void on_subscription_matched(
+  dds_entity_t /*reader*/, const dds_subscription_matched_status_t /*status*/, void * callback)
+{
+  (*static_cast<MatchCallback *>(callback))();
 }
 
 }  // namespace
@@ -114,10 +132,58 @@ CycloneParticipant::~CycloneParticipant()
 }
 
 CycloneWriter::CycloneWriter(
-  CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos)
-: topic_(create_topic(participant, topic)),
-  writer_(create_endpoint(dds_create_writer, "dds_create_writer", participant, topic_, qos))
+  CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos,
+  MatchCallback on_match)
+: on_match_(std::move(on_match)), topic_(create_topic(participant, topic))
 {
+  std::unique_ptr<dds_listener_t, ListenerDeleter> listener;
+  if (on_match_) {
+    listener.reset(dds_create_listener(nullptr));
+    dds_lset_publication_matched_arg(listener.get(), &on_publication_matched, &on_match_, false);
+  }
+  writer_ = create_endpoint(
+    dds_create_writer, "dds_create_writer", participant, topic_, qos, listener.get());
+}
+
+size_t CycloneWriter::matched_readers() const
+{
+  dds_publication_matched_status_t status{};
+  checked(dds_get_publication_matched_status(writer_, &status), "dds_get_publication_matched");
+  return status.current_count;
+}
+
+bool CycloneWriter::matches_reader_of(uint64_t participant) const
+{
+  std::vector<dds_instance_handle_t> readers(16);
+  while (true) {
+    const dds_return_t count = checked(
+      dds_get_matched_subscriptions(writer_, readers.data(), readers.size()),
+      "dds_get_matched_subscriptions");
+    if (static_cast<size_t>(count) <= readers.size()) {
+      readers.resize(static_cast<size_t>(count));
+      break;
+    }
+    readers.resize(static_cast<size_t>(count));
+  }
+  for (const dds_instance_handle_t reader : readers) {
+    dds_builtintopic_endpoint_t * data = dds_get_matched_subscription_data(writer_, reader);
+    if (data == nullptr) {
+      continue;
+    }
+    const bool same = data->participant_instance_handle == participant;
+    dds_builtintopic_free_endpoint(data);
+    if (same) {
+      return true;
+    }
+  }
+  return false;
+}
+
+uint64_t CycloneWriter::instance_handle() const
+{
+  dds_instance_handle_t handle = 0;
+  checked(dds_get_instance_handle(writer_, &handle), "dds_get_instance_handle");
+  return handle;
 }
 
 CycloneWriter::~CycloneWriter()
@@ -161,6 +227,79 @@ bool CycloneWriter::wait_for_readers(size_t count, std::chrono::milliseconds tim
   return matched;
 }
 
+namespace
+{
+
+/// The next valid sample of `reader`, without waiting; `writer` gets the handle of its writer.
+std::optional<std::vector<uint8_t>> take_one(dds_entity_t reader, uint64_t * writer = nullptr)
+{
+  while (true) {
+    detail::RawCdrSample sample;
+    void * buffers[1] = {&sample};
+    dds_sample_info_t info{};
+    const dds_return_t taken = checked(dds_take(reader, buffers, &info, 1, 1), "dds_take");
+    if (taken == 0) {
+      return std::nullopt;
+    }
+    if (info.valid_data) {
+      if (writer != nullptr) {
+        *writer = info.publication_handle;
+      }
+      return std::move(sample.bytes);
+    }
+    // an invalid sample only reports a state change
+  }
+}
+
+}  // namespace
+
+CycloneReader::CycloneReader(
+  CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos,
+  SampleCallback on_sample, MatchCallback on_match)
+: on_sample_(std::move(on_sample)),
+  on_match_(std::move(on_match)),
+  topic_(create_topic(participant, topic))
+{
+  std::unique_ptr<dds_listener_t, ListenerDeleter> listener(dds_create_listener(this));
+  dds_lset_data_available(listener.get(), &CycloneReader::on_data_available);
+  if (on_match_) {
+    dds_lset_subscription_matched_arg(listener.get(), &on_subscription_matched, &on_match_, false);
+  }
+  reader_ = create_endpoint(
+    dds_create_reader, "dds_create_reader", participant, topic_, qos, listener.get());
+}
+
+void CycloneReader::on_data_available(int32_t reader, void * self)
+{
+  auto & callback = static_cast<CycloneReader *>(self)->on_sample_;
+  try {
+    uint64_t writer = 0;
+    while (auto sample = take_one(reader, &writer)) {
+      callback(std::move(*sample), writer);
+    }
+  } catch (const std::exception &) {
+    // dds_take fails only while the reader is being deleted; nothing is left to deliver then
+  }
+}
+
+size_t CycloneReader::matched_writers() const
+{
+  dds_subscription_matched_status_t status{};
+  checked(dds_get_subscription_matched_status(reader_, &status), "dds_get_subscription_matched");
+  return status.current_count;
+}
+
+std::optional<uint64_t> CycloneReader::participant_of_writer(uint64_t writer) const
+{
+  dds_builtintopic_endpoint_t * data = dds_get_matched_publication_data(reader_, writer);
+  if (data == nullptr) {
+    return std::nullopt;
+  }
+  const uint64_t participant = data->participant_instance_handle;
+  dds_builtintopic_free_endpoint(data);
+  return participant;
+}
+
 CycloneReader::CycloneReader(
   CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos)
 : topic_(create_topic(participant, topic)),
@@ -183,7 +322,9 @@ CycloneReader::CycloneReader(
 
 CycloneReader::~CycloneReader()
 {
-  dds_delete(waitset_);
+  if (waitset_ > 0) {
+    dds_delete(waitset_);
+  }
   dds_delete(reader_);
   dds_delete(topic_);
 }
@@ -192,16 +333,8 @@ std::optional<std::vector<uint8_t>> CycloneReader::take(std::chrono::millisecond
 {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (true) {
-    detail::RawCdrSample sample;
-    void * buffers[1] = {&sample};
-    dds_sample_info_t info{};
-    const dds_return_t taken = dds_take(reader_, buffers, &info, 1, 1);
-    checked(taken, "dds_take");
-    if (taken == 1 && info.valid_data) {
-      return std::move(sample.bytes);
-    }
-    if (taken == 1) {
-      continue;  // an invalid sample only reports a state change
+    if (auto sample = take_one(reader_)) {
+      return sample;
     }
     const auto left = deadline - std::chrono::steady_clock::now();
     if (left <= std::chrono::steady_clock::duration::zero()) {

@@ -3,21 +3,16 @@
 // leave the machine or meet another test's participants.
 
 #include <gtest/gtest.h>
-#include <net/if.h>
 #include <poll.h>
-#include <sched.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "geometry_msgs/msg/pose_stamped.hpp"
+#include "private_network.hpp"
 #include "rmw/qos_profiles.h"
 #include "rmw_dds/cyclone_participant.hpp"
 #include "rmw_dds/introspection_serializer.hpp"
@@ -32,32 +27,6 @@ const char kLoopbackOnly[] =
   "<AllowMulticast>false</AllowMulticast></General>"
   "<Discovery><ParticipantIndex>auto</ParticipantIndex>"
   "<Peers><Peer address=\"127.0.0.1\"/></Peers></Discovery></Domain></CycloneDDS>";
-
-/// Empty when this process now has a private network namespace with loopback up; otherwise why
-/// not.
-std::string enter_private_network()
-{
-  if (unshare(CLONE_NEWNET) != 0) {
-    return std::string("unshare(CLONE_NEWNET) refused: ") + std::strerror(errno);
-  }
-  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  if (fd < 0) {
-    return std::string("socket: ") + std::strerror(errno);
-  }
-  ifreq request{};
-  std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-  std::string error;
-  if (ioctl(fd, SIOCGIFFLAGS, &request) != 0) {
-    error = std::string("reading the flags of lo: ") + std::strerror(errno);
-  } else {
-    request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP);
-    if (ioctl(fd, SIOCSIFFLAGS, &request) != 0) {
-      error = std::string("bringing lo up: ") + std::strerror(errno);
-    }
-  }
-  close(fd);
-  return error;
-}
 
 geometry_msgs::msg::PoseStamped chatter_pose()
 {
@@ -116,7 +85,7 @@ bool read_all(int fd, void * target, size_t size, std::chrono::milliseconds time
 
 TEST(CycloneParticipant, PoseStampedCrossesToAReaderInAnotherProcess)
 {
-  const std::string refused = enter_private_network();
+  const std::string refused = embedded_ros_test::enter_private_network();
   if (!refused.empty()) {
     GTEST_SKIP() << "needs a private network namespace (run as root): " << refused;
   }

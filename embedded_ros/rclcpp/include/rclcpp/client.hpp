@@ -21,7 +21,9 @@
 #include "rclcpp/macros.hpp"
 #include "rclcpp/qos.hpp"
 #include "rmw/types.h"
+#include "rosidl_runtime_c/service_type_support_struct.h"
 #include "rosidl_runtime_cpp/traits.hpp"
+#include "rosidl_typesupport_introspection_cpp/service_type_support_decl.hpp"
 
 namespace rclcpp
 {
@@ -41,9 +43,12 @@ class ClientBase
 public:
   RCLCPP_SMART_PTR_DEFINITIONS_NOT_COPYABLE(ClientBase)
 
+  /// `type_support` is the service type's C++ introspection type support, with which requests
+  /// and responses travel over DDS; without it the client stays in this process.
   ClientBase(
     rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & service_name,
-    const std::string & type_name, const rclcpp::QoS & qos);
+    const std::string & type_name, const rclcpp::QoS & qos,
+    const rosidl_service_type_support_t * type_support = nullptr);
   virtual ~ClientBase();
 
   const char * get_service_name() const;
@@ -140,7 +145,9 @@ public:
     rclcpp::node_interfaces::NodeBaseInterface * node_base,
     std::shared_ptr<rclcpp::node_interfaces::NodeGraphInterface> /*node_graph*/,
     const std::string & service_name, const rclcpp::QoS & qos)
-  : ClientBase(node_base, service_name, rosidl_generator_traits::name<ServiceT>(), qos)
+  : ClientBase(
+      node_base, service_name, rosidl_generator_traits::name<ServiceT>(), qos,
+      rosidl_typesupport_introspection_cpp::get_service_type_support_handle<ServiceT>())
   {
   }
 

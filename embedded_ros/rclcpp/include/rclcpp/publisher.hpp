@@ -8,6 +8,7 @@
 #include "rclcpp/publisher_options.hpp"
 #include "rclcpp/qos.hpp"
 #include "rosidl_runtime_cpp/traits.hpp"
+#include "rosidl_typesupport_introspection_cpp/message_type_support_decl.hpp"
 
 namespace rclcpp
 {
@@ -29,7 +30,9 @@ public:
   Publisher(
     rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & topic,
     const rclcpp::QoS & qos, const rclcpp::PublisherOptionsWithAllocator<AllocatorT> & options)
-  : PublisherBase(node_base, topic, rosidl_generator_traits::name<MessageT>(), qos),
+  : PublisherBase(
+      node_base, topic, rosidl_generator_traits::name<MessageT>(), qos,
+      rosidl_typesupport_introspection_cpp::get_message_type_support_handle<MessageT>()),
     options_(options)
   {
   }

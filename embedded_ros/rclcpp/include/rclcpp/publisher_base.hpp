@@ -7,6 +7,7 @@
 
 #include "rclcpp/macros.hpp"
 #include "rclcpp/qos.hpp"
+#include "rosidl_runtime_c/message_type_support_struct.h"
 
 namespace rclcpp
 {
@@ -23,10 +24,12 @@ public:
   RCLCPP_SMART_PTR_DEFINITIONS(PublisherBase)
 
   /// Resolves `topic` against the node and registers the publisher. Throws
-  /// rclcpp::exceptions::InvalidTopicNameError for an invalid name.
+  /// rclcpp::exceptions::InvalidTopicNameError for an invalid name. `type_support` is the
+  /// type's introspection type support, which a network transport needs to encode messages.
   PublisherBase(
     rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & topic,
-    const std::string & type_name, const rclcpp::QoS & qos);
+    const std::string & type_name, const rclcpp::QoS & qos,
+    const rosidl_message_type_support_t * type_support = nullptr);
   virtual ~PublisherBase();
 
   const char * get_topic_name() const;

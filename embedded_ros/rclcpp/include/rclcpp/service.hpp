@@ -12,7 +12,9 @@
 #include "rclcpp/macros.hpp"
 #include "rclcpp/qos.hpp"
 #include "rmw/types.h"
+#include "rosidl_runtime_c/service_type_support_struct.h"
 #include "rosidl_runtime_cpp/traits.hpp"
+#include "rosidl_typesupport_introspection_cpp/service_type_support_decl.hpp"
 
 namespace rclcpp
 {
@@ -30,9 +32,12 @@ class ServiceBase
 public:
   RCLCPP_SMART_PTR_DEFINITIONS_NOT_COPYABLE(ServiceBase)
 
+  /// `type_support` is the service type's C++ introspection type support, with which requests
+  /// and responses travel over DDS; without it the server stays in this process.
   ServiceBase(
     rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & service_name,
-    const std::string & type_name, const rclcpp::QoS & qos);
+    const std::string & type_name, const rclcpp::QoS & qos,
+    const rosidl_service_type_support_t * type_support = nullptr);
   virtual ~ServiceBase();
 
   const char * get_service_name();
@@ -80,7 +85,9 @@ public:
   Service(
     rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & service_name,
     CallbackWithHeaderType callback, const rclcpp::QoS & qos)
-  : ServiceBase(node_base, service_name, rosidl_generator_traits::name<ServiceT>(), qos),
+  : ServiceBase(
+      node_base, service_name, rosidl_generator_traits::name<ServiceT>(), qos,
+      rosidl_typesupport_introspection_cpp::get_service_type_support_handle<ServiceT>()),
     callback_(std::move(callback))
   {
   }

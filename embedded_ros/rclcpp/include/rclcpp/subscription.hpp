@@ -8,6 +8,7 @@
 #include "rclcpp/subscription_base.hpp"
 #include "rclcpp/subscription_options.hpp"
 #include "rosidl_runtime_cpp/traits.hpp"
+#include "rosidl_typesupport_introspection_cpp/message_type_support_decl.hpp"
 
 namespace rclcpp
 {
@@ -28,7 +29,8 @@ public:
     const rclcpp::SubscriptionOptionsWithAllocator<AllocatorT> & options)
   : SubscriptionBase(
       node_base, topic_name, rosidl_generator_traits::name<MessageT>(), qos,
-      options.ignore_local_publications),
+      options.ignore_local_publications,
+      rosidl_typesupport_introspection_cpp::get_message_type_support_handle<MessageT>()),
     callback_(std::move(callback))
   {
   }

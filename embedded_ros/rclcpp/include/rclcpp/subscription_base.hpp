@@ -9,6 +9,7 @@
 #include "rclcpp/detail/message_queue.hpp"
 #include "rclcpp/macros.hpp"
 #include "rclcpp/qos.hpp"
+#include "rosidl_runtime_c/message_type_support_struct.h"
 
 namespace rclcpp
 {
@@ -29,7 +30,8 @@ public:
 
   SubscriptionBase(
     rclcpp::node_interfaces::NodeBaseInterface * node_base, const std::string & topic_name,
-    const std::string & type_name, const rclcpp::QoS & qos, bool ignore_local_publications);
+    const std::string & type_name, const rclcpp::QoS & qos, bool ignore_local_publications,
+    const rosidl_message_type_support_t * type_support = nullptr);
   virtual ~SubscriptionBase();
 
   const char * get_topic_name() const;

@@ -5,6 +5,8 @@
 #include <deque>
 #include <utility>
 
+#include "detail/dds_transport.hpp"
+
 namespace rclcpp
 {
 namespace detail
@@ -16,6 +18,8 @@ struct Domain::PublisherRecord
   std::string topic;
   /// The newest messages, kept only for transient local durability.
   std::deque<std::shared_ptr<const void>> history;
+  /// Shared so that publishing can write outside the lock while the publisher is removed.
+  std::shared_ptr<DdsPublication> dds;
 };
 
 struct Domain::SubscriptionRecord
@@ -78,6 +82,19 @@ bool delivers_to(const EndpointInfo & publisher, const EndpointInfo & subscripti
 
 }  // namespace
 
+Domain::Domain() : dds_(DdsTransport::from_environment()) {}
+
+Domain::~Domain()
+{
+  // DDS readers go before the transport's participant.
+  dds_subscriptions_.clear();
+  dds_servers_.clear();
+  dds_clients_.clear();
+  publishers_.clear();
+  topics_.clear();
+  dds_.reset();
+}
+
 Domain & Domain::global()
 {
   static Domain domain;
@@ -114,11 +131,15 @@ void Domain::rebuild_topic_subscribers(Topic & topic)
 
 uint64_t Domain::add_publisher(const EndpointInfo & info)
 {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const uint64_t id = next_id_++;
   auto record = std::make_shared<PublisherRecord>();
   record->info = info;
   record->topic = info.name;
+  // DDS entities are made and deleted outside the lock: Cyclone may call back into the domain.
+  if (dds_) {
+    record->dds = dds_->add_publication(info, [this]() { notify_graph_change(); });
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint64_t id = next_id_++;
   auto & topic = topics_[info.name];
   if (!topic) {
     topic = std::make_shared<Topic>();
@@ -131,11 +152,13 @@ uint64_t Domain::add_publisher(const EndpointInfo & info)
 
 void Domain::remove_publisher(uint64_t publisher_id)
 {
+  std::shared_ptr<PublisherRecord> removed;  // deleted after the lock is released
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = publishers_.find(publisher_id);
   if (it == publishers_.end()) {
     return;
   }
+  removed = it->second;
   auto topic = topics_.find(it->second->topic);
   if (topic != topics_.end()) {
     topic->second->publishers.erase(publisher_id);
@@ -147,6 +170,7 @@ void Domain::remove_publisher(uint64_t publisher_id)
 void Domain::publish(uint64_t publisher_id, std::shared_ptr<const void> message)
 {
   std::shared_ptr<const std::vector<SubscriptionRecord>> subscribers;
+  std::shared_ptr<DdsPublication> dds;
   EndpointInfo publisher;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -163,6 +187,10 @@ void Domain::publish(uint64_t publisher_id, std::shared_ptr<const void> message)
       }
     }
     subscribers = topics_[record.topic]->subscribers;
+    dds = record.dds;
+  }
+  if (dds) {
+    dds->publish(message.get());
   }
   for (const auto & subscription : *subscribers) {
     if (
@@ -178,13 +206,24 @@ void Domain::publish(uint64_t publisher_id, std::shared_ptr<const void> message)
 
 size_t Domain::matched_subscriptions(uint64_t publisher_id) const
 {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = publishers_.find(publisher_id);
-  if (it == publishers_.end()) {
-    return 0;
+  std::shared_ptr<DdsPublication> dds;
+  size_t local = 0;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = publishers_.find(publisher_id);
+    if (it == publishers_.end()) {
+      return 0;
+    }
+    dds = it->second->dds;
+    local = matched_subscriptions_locked(*it->second);
   }
-  const auto & publisher = it->second->info;
-  const auto & topic = *topics_.at(it->second->topic);
+  return local + (dds ? dds->matched_readers() : 0);
+}
+
+size_t Domain::matched_subscriptions_locked(const PublisherRecord & record) const
+{
+  const auto & publisher = record.info;
+  const auto & topic = *topics_.at(record.topic);
   return static_cast<size_t>(std::count_if(
     topic.subscriptions.begin(), topic.subscriptions.end(), [&publisher](const auto & entry) {
       return delivers_to(publisher, entry.second.info) &&
@@ -213,6 +252,9 @@ void Domain::replay_history(const Topic & topic, const SubscriptionRecord & subs
 
 uint64_t Domain::add_subscription(const EndpointInfo & info, std::weak_ptr<MessageQueue> inbox)
 {
+  // Samples may arrive as soon as the reader exists; they go straight into the inbox.
+  std::shared_ptr<DdsSubscription> dds =
+    dds_ ? dds_->add_subscription(info, inbox, [this]() { notify_graph_change(); }) : nullptr;
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t id = next_id_++;
   auto & topic = topics_[info.name];
@@ -225,16 +267,26 @@ uint64_t Domain::add_subscription(const EndpointInfo & info, std::weak_ptr<Messa
   topic->subscriptions[id] = record;
   rebuild_topic_subscribers(*topic);
   subscription_topics_[id] = info.name;
+  if (dds) {
+    dds_subscriptions_[id] = std::move(dds);
+  }
   graph_changed_locked();
   return id;
 }
 
 void Domain::remove_subscription(uint64_t subscription_id)
 {
+  // Deleted after the lock is released: deleting a DDS reader waits for its callback.
+  std::shared_ptr<DdsSubscription> dds;
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = subscription_topics_.find(subscription_id);
   if (it == subscription_topics_.end()) {
     return;
+  }
+  auto reader = dds_subscriptions_.find(subscription_id);
+  if (reader != dds_subscriptions_.end()) {
+    dds = std::move(reader->second);
+    dds_subscriptions_.erase(reader);
   }
   auto & topic = *topics_[it->second];
   topic.subscriptions.erase(subscription_id);
@@ -245,18 +297,27 @@ void Domain::remove_subscription(uint64_t subscription_id)
 
 size_t Domain::matched_publishers(uint64_t subscription_id) const
 {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = subscription_topics_.find(subscription_id);
-  if (it == subscription_topics_.end()) {
-    return 0;
+  std::shared_ptr<DdsSubscription> dds;
+  size_t local = 0;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = subscription_topics_.find(subscription_id);
+    if (it == subscription_topics_.end()) {
+      return 0;
+    }
+    const auto & topic = *topics_.at(it->second);
+    const auto & subscription = topic.subscriptions.at(subscription_id).info;
+    local = static_cast<size_t>(std::count_if(
+      topic.publishers.begin(), topic.publishers.end(), [&subscription](const auto & entry) {
+        return delivers_to(entry.second->info, subscription) &&
+               qos_compatible(entry.second->info.qos, subscription.qos);
+      }));
+    auto reader = dds_subscriptions_.find(subscription_id);
+    if (reader != dds_subscriptions_.end()) {
+      dds = reader->second;
+    }
   }
-  const auto & topic = *topics_.at(it->second);
-  const auto & subscription = topic.subscriptions.at(subscription_id).info;
-  return static_cast<size_t>(std::count_if(
-    topic.publishers.begin(), topic.publishers.end(), [&subscription](const auto & entry) {
-      return delivers_to(entry.second->info, subscription) &&
-             qos_compatible(entry.second->info.qos, subscription.qos);
-    }));
+  return local + (dds ? dds->matched_writers() : 0);
 }
 
 size_t Domain::count_publishers(const std::string & topic) const
@@ -311,8 +372,13 @@ std::map<std::string, std::vector<std::string>> Domain::service_names_and_types(
 
 uint64_t Domain::add_service(const EndpointInfo & info, std::weak_ptr<ServiceQueue> inbox)
 {
+  std::shared_ptr<DdsServer> dds =
+    dds_ ? dds_->add_server(info, inbox, [this]() { notify_graph_change(); }) : nullptr;
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t id = next_id_++;
+  if (dds) {
+    dds_servers_[id] = std::move(dds);
+  }
   auto & service = services_[info.name];
   if (!service) {
     service = std::make_shared<Service>();
@@ -325,10 +391,16 @@ uint64_t Domain::add_service(const EndpointInfo & info, std::weak_ptr<ServiceQue
 
 void Domain::remove_service(uint64_t service_id)
 {
+  std::shared_ptr<DdsServer> dds;  // deleted after the lock is released
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = server_names_.find(service_id);
   if (it == server_names_.end()) {
     return;
+  }
+  auto server = dds_servers_.find(service_id);
+  if (server != dds_servers_.end()) {
+    dds = std::move(server->second);
+    dds_servers_.erase(server);
   }
   auto & servers = services_[it->second]->servers;
   servers.erase(
@@ -345,18 +417,35 @@ void Domain::remove_service(uint64_t service_id)
 
 uint64_t Domain::add_client(const EndpointInfo & info, std::weak_ptr<ServiceQueue> inbox)
 {
+  std::shared_ptr<DdsClient> dds =
+    dds_ ? dds_->add_client(info, inbox, [this]() { notify_graph_change(); }) : nullptr;
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t id = next_id_++;
   clients_[id] = ClientRecord{info.name, info.type, std::move(inbox)};
+  if (dds) {
+    dds_clients_[id] = std::move(dds);
+  }
   graph_changed_locked();
   return id;
 }
 
 void Domain::remove_client(uint64_t client_id)
 {
+  std::shared_ptr<DdsClient> dds;  // deleted after the lock is released
   std::lock_guard<std::mutex> lock(mutex_);
+  auto client = dds_clients_.find(client_id);
+  if (client != dds_clients_.end()) {
+    dds = std::move(client->second);
+    dds_clients_.erase(client);
+  }
   clients_.erase(client_id);
   graph_changed_locked();
+}
+
+std::shared_ptr<DdsClient> Domain::find_dds_client_locked(uint64_t client_id) const
+{
+  auto client = dds_clients_.find(client_id);
+  return client == dds_clients_.end() ? nullptr : client->second;
 }
 
 std::shared_ptr<ServiceQueue> Domain::find_server_locked(uint64_t client_id) const
@@ -382,20 +471,31 @@ std::shared_ptr<ServiceQueue> Domain::find_server_locked(uint64_t client_id) con
 
 bool Domain::service_is_available(uint64_t client_id) const
 {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return find_server_locked(client_id) != nullptr;
+  std::shared_ptr<DdsClient> dds;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (find_server_locked(client_id) != nullptr) {
+      return true;
+    }
+    dds = find_dds_client_locked(client_id);
+  }
+  return dds && dds->server_matched();
 }
 
 bool Domain::send_request(
   uint64_t client_id, int64_t sequence_number, std::shared_ptr<void> request)
 {
   std::shared_ptr<ServiceQueue> server;
+  std::shared_ptr<DdsClient> dds;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     server = find_server_locked(client_id);
+    if (!server) {
+      dds = find_dds_client_locked(client_id);
+    }
   }
   if (!server) {
-    return false;
+    return dds && dds->send_request(sequence_number, request.get());
   }
   ServiceMessage message;
   encode_client_id(client_id, message.header);
@@ -405,8 +505,20 @@ bool Domain::send_request(
   return true;
 }
 
-bool Domain::send_response(const rmw_request_id_t & request_header, std::shared_ptr<void> response)
+bool Domain::send_response(
+  uint64_t service_id, const rmw_request_id_t & request_header, std::shared_ptr<void> response)
 {
+  if (DdsServer::is_remote_request(request_header)) {
+    std::shared_ptr<DdsServer> dds;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      auto server = dds_servers_.find(service_id);
+      if (server != dds_servers_.end()) {
+        dds = server->second;
+      }
+    }
+    return dds && dds->send_response(request_header, response.get());
+  }
   std::shared_ptr<ServiceQueue> client_inbox;
   {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,10 +36,15 @@ private:
   int32_t participant_ = 0;
 };
 
+/// Called on one of Cyclone's threads when a writer or reader gains or loses a match.
+using MatchCallback = std::function<void()>;
+
 class CycloneWriter
 {
 public:
-  CycloneWriter(CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos);
+  CycloneWriter(
+    CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos,
+    MatchCallback on_match = nullptr);
   ~CycloneWriter();
   CycloneWriter(const CycloneWriter &) = delete;
   CycloneWriter & operator=(const CycloneWriter &) = delete;
@@ -48,8 +54,14 @@ public:
   void write(const std::vector<uint8_t> & sample);
   /// Waits until at least `count` readers are matched; false on time-out.
   bool wait_for_readers(size_t count, std::chrono::milliseconds timeout) const;
+  size_t matched_readers() const;
+  /// True when a reader of the participant with instance handle `participant` is matched.
+  bool matches_reader_of(uint64_t participant) const;
+  /// The writer's instance handle, which rmw_cyclonedds uses as a client's identity.
+  uint64_t instance_handle() const;
 
 private:
+  MatchCallback on_match_;  // set before the writer exists
   int32_t topic_ = 0;
   int32_t writer_ = 0;
 };
@@ -57,7 +69,16 @@ private:
 class CycloneReader
 {
 public:
+  /// Called on one of Cyclone's threads with each sample that arrives and the instance handle
+  /// of the writer that sent it.
+  using SampleCallback = std::function<void(std::vector<uint8_t> sample, uint64_t writer)>;
+
   CycloneReader(CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos);
+  /// A reader that hands every sample to `on_sample` as it arrives instead of queueing it for
+  /// take(). Destroying the reader waits for a callback that is running.
+  CycloneReader(
+    CycloneParticipant & participant, const DdsTopic & topic, const DdsQos & qos,
+    SampleCallback on_sample, MatchCallback on_match = nullptr);
   ~CycloneReader();
   CycloneReader(const CycloneReader &) = delete;
   CycloneReader & operator=(const CycloneReader &) = delete;
@@ -66,7 +87,16 @@ public:
   /// nothing when none arrives within `timeout`.
   std::optional<std::vector<uint8_t>> take(std::chrono::milliseconds timeout);
 
+  size_t matched_writers() const;
+  /// The instance handle of the participant of the matched writer `writer`; nothing when that
+  /// writer is not (or no longer) matched.
+  std::optional<uint64_t> participant_of_writer(uint64_t writer) const;
+
 private:
+  static void on_data_available(int32_t reader, void * self);
+
+  SampleCallback on_sample_;  // set before the reader exists: samples may arrive at once
+  MatchCallback on_match_;
   int32_t topic_ = 0;
   int32_t reader_ = 0;
   int32_t waitset_ = 0;

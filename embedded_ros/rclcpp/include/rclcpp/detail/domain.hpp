@@ -13,11 +13,19 @@
 #include "rclcpp/detail/message_queue.hpp"
 #include "rclcpp/detail/service_queue.hpp"
 #include "rmw/types.h"
+#include "rosidl_runtime_c/message_type_support_struct.h"
+#include "rosidl_runtime_c/service_type_support_struct.h"
 
 namespace rclcpp
 {
 namespace detail
 {
+
+class DdsTransport;
+class DdsPublication;
+class DdsSubscription;
+class DdsServer;
+class DdsClient;
 
 /// Name, type and QoS of a publisher, subscription, service or client.
 struct EndpointInfo
@@ -29,12 +37,18 @@ struct EndpointInfo
   uintptr_t node_id = 0;
   /// Subscriptions only: skip messages from publishers of the same node.
   bool ignore_local_publications = false;
+  /// Topics: the type's C++ introspection type support, with which the DDS transport encodes
+  /// and decodes messages; an endpoint without it stays in this process.
+  const rosidl_message_type_support_t * type_support = nullptr;
+  /// Services and clients: the same for the service type.
+  const rosidl_service_type_support_t * service_type_support = nullptr;
 };
 
 /// The process's communication graph and the one place where data crosses between entities:
 /// every published message, service request and service response goes through `publish`,
 /// `send_request` and `send_response`. Endpoints match by name and type (topics also by
-/// compatible QoS). A network transport would plug in here.
+/// compatible QoS). With RMW_IMPLEMENTATION=rmw_cyclonedds_cpp, topics also travel over DDS to
+/// and from other processes, and services (and so actions) between processes (see DdsTransport).
 class Domain
 {
 public:
@@ -43,11 +57,13 @@ public:
   uint64_t add_publisher(const EndpointInfo & info);
   void remove_publisher(uint64_t publisher_id);
   void publish(uint64_t publisher_id, std::shared_ptr<const void> message);
+  /// Counts subscriptions in this process and matched ones in other processes.
   size_t matched_subscriptions(uint64_t publisher_id) const;
 
   /// Replays the history of transient local publishers to a transient local subscription.
   uint64_t add_subscription(const EndpointInfo & info, std::weak_ptr<MessageQueue> inbox);
   void remove_subscription(uint64_t subscription_id);
+  /// Counts publishers in this process and matched ones in other processes.
   size_t matched_publishers(uint64_t subscription_id) const;
 
   size_t count_publishers(const std::string & topic) const;
@@ -59,11 +75,15 @@ public:
   void remove_service(uint64_t service_id);
   uint64_t add_client(const EndpointInfo & info, std::weak_ptr<ServiceQueue> inbox);
   void remove_client(uint64_t client_id);
+  /// True when a server in this process or a matched one in another process is there.
   bool service_is_available(uint64_t client_id) const;
-  /// False when no server is there to take the request.
+  /// Goes to a server in this process when there is one, otherwise over DDS. False when no
+  /// server is there to take the request.
   bool send_request(uint64_t client_id, int64_t sequence_number, std::shared_ptr<void> request);
-  /// False when the requesting client is gone.
-  bool send_response(const rmw_request_id_t & request_header, std::shared_ptr<void> response);
+  /// Answers the client named by the header, in this process or over DDS. False when the
+  /// requesting client is gone.
+  bool send_response(
+    uint64_t service_id, const rmw_request_id_t & request_header, std::shared_ptr<void> response);
 
   void add_node(const std::string & fully_qualified_name);
   void remove_node(const std::string & fully_qualified_name);
@@ -80,8 +100,10 @@ public:
   Domain(const Domain &) = delete;
   Domain & operator=(const Domain &) = delete;
 
+  ~Domain();
+
 private:
-  Domain() = default;
+  Domain();
   struct Topic;
   struct Service;
   struct PublisherRecord;
@@ -93,6 +115,8 @@ private:
   void rebuild_topic_subscribers(Topic & topic);
   void replay_history(const Topic & topic, const SubscriptionRecord & subscription) const;
   std::shared_ptr<ServiceQueue> find_server_locked(uint64_t client_id) const;
+  std::shared_ptr<DdsClient> find_dds_client_locked(uint64_t client_id) const;
+  size_t matched_subscriptions_locked(const PublisherRecord & record) const;
 
   struct ClientRecord
   {
@@ -112,6 +136,12 @@ private:
   std::map<uint64_t, std::string> server_names_;
   std::map<uint64_t, ClientRecord> clients_;
   std::vector<std::string> nodes_;
+  /// Set when DDS carries topics to other processes; see DdsTransport.
+  std::unique_ptr<DdsTransport> dds_;
+  std::map<uint64_t, std::shared_ptr<DdsSubscription>> dds_subscriptions_;
+  /// Shared so that requests and replies can be written outside the lock.
+  std::map<uint64_t, std::shared_ptr<DdsServer>> dds_servers_;
+  std::map<uint64_t, std::shared_ptr<DdsClient>> dds_clients_;
 };
 
 }  // namespace detail
