@@ -41,6 +41,61 @@ NodeStatus SimpleActionNode::tick()
   return status;
 }
 
+AsyncActionNode::AsyncActionNode(const std::string & name, const NodeConfiguration & config)
+: ActionNodeBase(name, config)
+{
+}
+
+AsyncActionNode::~AsyncActionNode()
+{
+  halt_requested_.store(true);
+  if (thread_handle_.valid()) {
+    thread_handle_.wait();
+  }
+}
+
+NodeStatus AsyncActionNode::executeTick()
+{
+  std::exception_ptr failure;
+  {
+    std::lock_guard<std::mutex> lock(exptr_mutex_);
+    std::swap(failure, exptr_);
+  }
+  if (failure) {
+    thread_handle_.wait();
+    setStatus(NodeStatus::IDLE);
+    std::rethrow_exception(failure);
+  }
+  if (status() == NodeStatus::IDLE) {
+    // The previous run has ended (its status was set last); release its thread.
+    if (thread_handle_.valid()) {
+      thread_handle_.wait();
+    }
+    setStatus(NodeStatus::RUNNING);
+    halt_requested_.store(false);
+    thread_handle_ = std::async(std::launch::async, [this] {
+      try {
+        setStatus(tick());
+      } catch (...) {
+        // The status stays RUNNING: a parent must not see IDLE. The next tick rethrows.
+        std::lock_guard<std::mutex> lock(exptr_mutex_);
+        exptr_ = std::current_exception();
+      }
+      emitStateChanged();
+    });
+  }
+  return status();
+}
+
+void AsyncActionNode::halt()
+{
+  halt_requested_.store(true);
+  if (thread_handle_.valid()) {
+    thread_handle_.wait();
+  }
+  thread_handle_ = {};
+}
+
 NodeStatus StatefulActionNode::tick()
 {
   const NodeStatus initial_status = status();

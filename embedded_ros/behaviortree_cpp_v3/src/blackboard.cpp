@@ -41,6 +41,48 @@ std::shared_ptr<Blackboard::Entry> Blackboard::getEntry(const std::string & key)
   return it == storage_.end() ? nullptr : it->second;
 }
 
+void Blackboard::copyEntry(const std::string & from, const std::string & to)
+{
+  std::unique_lock<std::mutex> lock_entry(entry_mutex_);
+  auto source = findEntry(from);
+  Any value;
+  if (source) {
+    std::lock_guard<std::mutex> lock(source->mutex);
+    value = source->value;
+  }
+  if (value.empty()) {
+    throw RuntimeError("Blackboard entry [", from, "] holds no value to copy into [", to, "]");
+  }
+  auto destination = findEntry(to);
+  if (!destination) {
+    // Typed like a set() of the value would type it, unless the source was declared.
+    const PortInfo info = source->port_info.isStronglyTyped() || value.isString()
+                            ? source->port_info
+                            : PortInfo(PortDirection::INOUT, value.type(), {});
+    createEntryImpl(to, info, &value);
+    return;
+  }
+  if (destination == source) {
+    return;
+  }
+  std::lock_guard<std::mutex> lock(destination->mutex);
+  const std::type_info * declared_type = destination->port_info.type();
+  if (declared_type != nullptr && *declared_type != value.type()) {
+    Any parsed;
+    if (value.isString()) {
+      parsed = destination->port_info.parseString(value.cast<std::string>());
+    }
+    if (parsed.empty()) {
+      throw LogicError(
+        "Blackboard::set() failed: once declared, the type of a port shall not change. "
+        "Declared type [",
+        BT::demangle(declared_type), "] != current type [", BT::demangle(value.type()), "]");
+    }
+    value = std::move(parsed);
+  }
+  destination->value = std::move(value);
+}
+
 const PortInfo * Blackboard::portInfo(const std::string & key)
 {
   std::lock_guard<std::mutex> lock(mutex_);

@@ -13,6 +13,8 @@ BehaviorTreeFactory::BehaviorTreeFactory() : parser_(std::make_shared<XMLParser>
   registerNodeType<ParallelNode>("Parallel");
   registerNodeType<ReactiveSequence>("ReactiveSequence");
   registerNodeType<ReactiveFallback>("ReactiveFallback");
+  registerNodeType<IfThenElseNode>("IfThenElse");
+  registerNodeType<WhileDoElseNode>("WhileDoElse");
 
   registerNodeType<InverterNode>("Inverter");
   registerNodeType<RetryNode>("RetryUntilSuccessful");
@@ -21,10 +23,22 @@ BehaviorTreeFactory::BehaviorTreeFactory() : parser_(std::make_shared<XMLParser>
   registerNodeType<TimeoutNode<>>("Timeout");
   registerNodeType<ForceSuccessNode>("ForceSuccess");
   registerNodeType<ForceFailureNode>("ForceFailure");
+  registerNodeType<DelayNode>("Delay");
 
   registerNodeType<AlwaysSuccessNode>("AlwaysSuccess");
   registerNodeType<AlwaysFailureNode>("AlwaysFailure");
   registerNodeType<SetBlackboard>("SetBlackboard");
+
+  registerNodeType<SwitchNode<2>>("Switch2");
+  registerNodeType<SwitchNode<3>>("Switch3");
+  registerNodeType<SwitchNode<4>>("Switch4");
+  registerNodeType<SwitchNode<5>>("Switch5");
+  registerNodeType<SwitchNode<6>>("Switch6");
+
+  registerNodeType<BlackboardPreconditionNode<int>>("BlackboardCheckInt");
+  registerNodeType<BlackboardPreconditionNode<double>>("BlackboardCheckDouble");
+  registerNodeType<BlackboardPreconditionNode<std::string>>("BlackboardCheckString");
+  registerNodeType<BlackboardPreconditionNode<bool>>("BlackboardCheckBool");
 
   registerNodeType<SubtreeNode>("SubTree");
   registerNodeType<SubtreePlusNode>("SubTreePlus");

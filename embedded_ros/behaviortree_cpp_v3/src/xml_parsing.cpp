@@ -526,4 +526,49 @@ Tree buildTreeFromFile(
   return parser.instantiateTree(blackboard);
 }
 
+std::string writeTreeNodesModelXML(const BehaviorTreeFactory & factory, bool include_builtin)
+{
+  XMLDocument doc;
+  XMLElement * root = doc.NewElement("root");
+  doc.InsertFirstChild(root);
+  XMLElement * model_root = doc.NewElement("TreeNodesModel");
+  root->InsertEndChild(model_root);
+
+  const std::map<std::string, TreeNodeManifest> ordered_models(
+    factory.manifests().begin(), factory.manifests().end());
+  for (const auto & [registration_ID, model] : ordered_models) {
+    if (!include_builtin && factory.builtinNodes().count(registration_ID) != 0) {
+      continue;
+    }
+    XMLElement * element = doc.NewElement(toStr(model.type).c_str());
+    element->SetAttribute("ID", model.registration_ID.c_str());
+    const std::map<std::string, PortInfo> ordered_ports(model.ports.begin(), model.ports.end());
+    for (const auto & [port_name, port_info] : ordered_ports) {
+      const char * tag = "inout_port";
+      if (port_info.direction() == PortDirection::INPUT) {
+        tag = "input_port";
+      } else if (port_info.direction() == PortDirection::OUTPUT) {
+        tag = "output_port";
+      }
+      XMLElement * port_element = doc.NewElement(tag);
+      port_element->SetAttribute("name", port_name.c_str());
+      if (port_info.type() != nullptr) {
+        port_element->SetAttribute("type", BT::demangle(port_info.type()).c_str());
+      }
+      if (!port_info.defaultValue().empty()) {
+        port_element->SetAttribute("default", port_info.defaultValue().c_str());
+      }
+      if (!port_info.description().empty()) {
+        port_element->SetText(port_info.description().c_str());
+      }
+      element->InsertEndChild(port_element);
+    }
+    model_root->InsertEndChild(element);
+  }
+
+  tinyxml2::XMLPrinter printer;
+  doc.Print(&printer);
+  return std::string(printer.CStr(), static_cast<size_t>(printer.CStrSize() - 1));
+}
+
 }  // namespace BT

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "behaviortree_cpp_v3/behavior_tree.h"
 #include "behaviortree_cpp_v3/bt_factory.h"
 #include "test_nodes.hpp"
@@ -121,6 +124,70 @@ TEST(ReactiveSequenceTest, ARunningChildHaltsTheRunningChildrenAfterIt)
   first.result = NodeStatus::RUNNING;
   EXPECT_EQ(sequence.executeTick(), NodeStatus::RUNNING);
   EXPECT_EQ(second.halt_count, 1);
+}
+
+/// A stateful action that completes in onStart() with a fixed result, counting its starts.
+class CountedStart : public BT::StatefulActionNode
+{
+public:
+  CountedStart(const std::string & name, NodeStatus result)
+  : BT::StatefulActionNode(name, {}), result_(result)
+  {
+  }
+
+  int starts = 0;
+
+  NodeStatus onStart() override
+  {
+    ++starts;
+    return result_;
+  }
+  NodeStatus onRunning() override { return result_; }
+  void onHalted() override {}
+
+private:
+  NodeStatus result_;
+};
+
+// While a later child runs, the children before it are set back to IDLE after every tick, so
+// each tick starts them afresh and observers see them go back to IDLE.
+TEST(ReactiveControlTest, ARunningChildResetsTheChildrenBeforeIt)
+{
+  struct Case
+  {
+    const char * control;
+    NodeStatus completed;
+  };
+  for (const Case & c :
+       {Case{"ReactiveSequence", NodeStatus::SUCCESS},
+        Case{"ReactiveFallback", NodeStatus::FAILURE}}) {
+    SCOPED_TRACE(c.control);
+    CountedStart first("first", c.completed);
+    ScriptedAction second("second", NodeStatus::RUNNING);
+    BT::ReactiveSequence sequence("sequence");
+    BT::ReactiveFallback fallback("fallback");
+    BT::ControlNode & control = c.completed == NodeStatus::SUCCESS
+                                  ? static_cast<BT::ControlNode &>(sequence)
+                                  : static_cast<BT::ControlNode &>(fallback);
+    control.addChild(&first);
+    control.addChild(&second);
+    std::vector<NodeStatus> first_statuses;
+    auto subscription = first.subscribeToStatusChange(
+      [&](BT::TimePoint, const BT::TreeNode &, NodeStatus, NodeStatus status) {
+        first_statuses.push_back(status);
+      });
+
+    for (int tick = 0; tick < 3; ++tick) {
+      EXPECT_EQ(control.executeTick(), NodeStatus::RUNNING);
+      EXPECT_EQ(first.status(), NodeStatus::IDLE);
+    }
+    EXPECT_EQ(first.starts, 3);
+    EXPECT_EQ(second.tick_count, 3);
+    EXPECT_EQ(second.halt_count, 0);
+    const std::vector<NodeStatus> expected{c.completed,      NodeStatus::IDLE, c.completed,
+                                           NodeStatus::IDLE, c.completed,      NodeStatus::IDLE};
+    EXPECT_EQ(first_statuses, expected);
+  }
 }
 
 TEST(FallbackTest, TriesChildrenUntilOneSucceeds)

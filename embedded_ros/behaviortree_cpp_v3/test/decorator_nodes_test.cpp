@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 #include "behaviortree_cpp_v3/behavior_tree.h"
 #include "test_nodes.hpp"
@@ -9,22 +11,6 @@ namespace
 {
 using BT::NodeStatus;
 using bt_test::ScriptedAction;
-
-/// A steady clock that moves only when the test advances it.
-struct ManualClock
-{
-  using duration = std::chrono::nanoseconds;
-  using rep = duration::rep;
-  using period = duration::period;
-  using time_point = std::chrono::time_point<ManualClock, duration>;
-  static constexpr bool is_steady = true;
-
-  static time_point now() { return time_point(elapsed); }
-
-  static inline duration elapsed{0};
-};
-
-using ManualTimeout = BT::TimeoutNode<ManualClock, ManualClock::duration>;
 
 TEST(InverterTest, SwapsSuccessAndFailure)
 {
@@ -120,7 +106,7 @@ TEST(RepeatTest, HaltResetsTheCycleCount)
   repeat.setChild(&child);
   child.script = {NodeStatus::SUCCESS, NodeStatus::RUNNING};
   EXPECT_EQ(repeat.executeTick(), NodeStatus::RUNNING);
-  repeat.halt();
+  static_cast<BT::TreeNode &>(repeat).halt();
   EXPECT_EQ(child.halt_count, 1);
   child.tick_count = 0;
   EXPECT_EQ(repeat.executeTick(), NodeStatus::SUCCESS);
@@ -139,52 +125,108 @@ TEST(KeepRunningUntilFailureTest, RunsWhileTheChildSucceeds)
   EXPECT_EQ(keep_running.executeTick(), NodeStatus::FAILURE);
 }
 
-class TimeoutTest : public ::testing::Test
+/// A child that runs until halted, and an async child that completes when released; both may
+/// be halted or complete on another thread, and tell the test so through a condition.
+class Probe
 {
-protected:
-  TimeoutTest()
+public:
+  void notify()
   {
-    ManualClock::elapsed = ManualClock::duration::zero();
-    timeout.setChild(&child);
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      ++events;
+    }
+    changed.notify_all();
   }
 
-  static void advance(std::chrono::milliseconds step) { ManualClock::elapsed += step; }
+  bool waitFor(int count, std::chrono::milliseconds timeout)
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    return changed.wait_for(lock, timeout, [&] { return events >= count; });
+  }
 
-  ScriptedAction child{"child", NodeStatus::RUNNING};
-  ManualTimeout timeout{"timeout", 100};
+  std::mutex mutex;
+  std::condition_variable changed;
+  int events = 0;
 };
 
-TEST_F(TimeoutTest, ChildCompletingBeforeTheDeadlineKeepsItsResult)
+class EndlessChild : public BT::StatefulActionNode
 {
-  EXPECT_EQ(timeout.executeTick(), NodeStatus::RUNNING);
-  advance(std::chrono::milliseconds(99));
-  child.result = NodeStatus::SUCCESS;
-  EXPECT_EQ(timeout.executeTick(), NodeStatus::SUCCESS);
-  EXPECT_EQ(child.halt_count, 0);
-}
+public:
+  explicit EndlessChild(Probe & halts) : BT::StatefulActionNode("endless", {}), halts_(halts) {}
 
-TEST_F(TimeoutTest, FirstTickAfterTheDeadlineHaltsTheChildAndFails)
+  NodeStatus onStart() override { return NodeStatus::RUNNING; }
+  NodeStatus onRunning() override { return NodeStatus::RUNNING; }
+  void onHalted() override { halts_.notify(); }
+
+private:
+  Probe & halts_;
+};
+
+class ReleasedChild : public BT::AsyncActionNode
 {
+public:
+  ReleasedChild() : BT::AsyncActionNode("released", {}) {}
+  ~ReleasedChild() override { halt(); }
+
+  void release() { released_.notify(); }
+
+  void halt() override
+  {
+    release();
+    BT::AsyncActionNode::halt();
+  }
+
+private:
+  NodeStatus tick() override
+  {
+    std::unique_lock<std::mutex> lock(released_.mutex);
+    released_.changed.wait(lock, [this] { return released_.events > 0 || isHaltRequested(); });
+    return isHaltRequested() ? NodeStatus::FAILURE : NodeStatus::SUCCESS;
+  }
+
+  Probe released_;
+};
+
+TEST(TimeoutTest, HaltsARunningChildAtTheDeadlineWithoutATick)
+{
+  Probe halts;
+  EndlessChild child(halts);
+  BT::TimeoutNode<> timeout("timeout", 30);
+  timeout.setChild(&child);
+  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(timeout.executeTick(), NodeStatus::RUNNING);
-  advance(std::chrono::milliseconds(5000));
+  ASSERT_TRUE(halts.waitFor(1, std::chrono::seconds(5)));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
   EXPECT_EQ(timeout.executeTick(), NodeStatus::FAILURE);
-  EXPECT_EQ(child.halt_count, 1);
-  EXPECT_EQ(child.tick_count, 1) << "the child is not ticked after its deadline";
+  EXPECT_EQ(child.status(), NodeStatus::IDLE);
+  EXPECT_EQ(halts.events, 1);
 
   EXPECT_EQ(timeout.executeTick(), NodeStatus::RUNNING) << "the next tick starts a new period";
-  advance(std::chrono::milliseconds(100));
-  EXPECT_EQ(timeout.executeTick(), NodeStatus::FAILURE);
+  static_cast<BT::TreeNode &>(timeout).halt();
+  EXPECT_EQ(halts.events, 2);
+  EXPECT_FALSE(halts.waitFor(3, std::chrono::milliseconds(100)))
+    << "a halted timeout no longer halts its child";
 }
 
-TEST_F(TimeoutTest, HaltRestartsThePeriod)
+TEST(TimeoutTest, ChildCompletedInTimeKeepsItsResultWhenTickedLate)
 {
+  ReleasedChild child;
+  Probe completions;
+  auto subscription = child.subscribeToStatusChange(
+    [&](BT::TimePoint, const BT::TreeNode &, NodeStatus, NodeStatus status) {
+      if (status == NodeStatus::SUCCESS) {
+        completions.notify();
+      }
+    });
+  BT::TimeoutNode<> timeout("timeout", 30);
+  timeout.setChild(&child);
   EXPECT_EQ(timeout.executeTick(), NodeStatus::RUNNING);
-  advance(std::chrono::milliseconds(90));
-  timeout.halt();
-  EXPECT_EQ(child.halt_count, 1);
-  EXPECT_EQ(timeout.executeTick(), NodeStatus::RUNNING);
-  advance(std::chrono::milliseconds(90));
-  EXPECT_EQ(timeout.executeTick(), NodeStatus::RUNNING);
+  child.release();
+  ASSERT_TRUE(completions.waitFor(1, std::chrono::seconds(5)));
+  // Well past the deadline before the next tick.
+  EXPECT_FALSE(completions.waitFor(2, std::chrono::milliseconds(100)));
+  EXPECT_EQ(timeout.executeTick(), NodeStatus::SUCCESS);
 }
 
 TEST(TimeoutRealClockTest, ZeroMillisecondsMeansNoLimit)

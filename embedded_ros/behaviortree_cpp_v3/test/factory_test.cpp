@@ -222,6 +222,52 @@ TEST_F(FactoryTest, SharedBlackboardAndSubTreePlus)
   EXPECT_EQ(tree.tickRoot(), NodeStatus::FAILURE);
 }
 
+struct Pose
+{
+  double x;
+  double y;
+};
+
+TEST_F(FactoryTest, SetBlackboardCopiesAnEntryWithItsType)
+{
+  auto tree = factory.createTreeFromText(
+    R"(
+    <root><BehaviorTree><Sequence>
+      <SetBlackboard output_key="count_copy" value="{count}"/>
+      <SetBlackboard output_key="pose_copy" value="{pose}"/>
+      <SetBlackboard output_key="text" value="42"/>
+    </Sequence></BehaviorTree></root>)",
+    blackboard);
+  blackboard->set("count", 7);
+  blackboard->set("pose", Pose{1.5, -2.0});
+  EXPECT_EQ(tree.tickRoot(), NodeStatus::SUCCESS);
+  EXPECT_EQ(blackboard->get<int>("count_copy"), 7);
+  ASSERT_NE(blackboard->portInfo("count_copy"), nullptr);
+  ASSERT_NE(blackboard->portInfo("count_copy")->type(), nullptr);
+  EXPECT_EQ(*blackboard->portInfo("count_copy")->type(), typeid(int));
+  EXPECT_EQ(blackboard->get<Pose>("pose_copy").x, 1.5);
+  EXPECT_EQ(blackboard->get<Pose>("pose_copy").y, -2.0);
+  EXPECT_EQ(blackboard->getAny("text")->type(), typeid(std::string)) << "a constant stays text";
+
+  blackboard->set("count", 8);
+  EXPECT_EQ(tree.tickRoot(), NodeStatus::SUCCESS);
+  EXPECT_EQ(blackboard->get<int>("count_copy"), 8);
+
+  auto missing = factory.createTreeFromText(
+    R"(
+    <root><BehaviorTree><SetBlackboard output_key="out" value="{nowhere}"/></BehaviorTree></root>)",
+    blackboard);
+  EXPECT_THAT(errorOf([&] { missing.tickRoot(); }), HasSubstr("[nowhere]"));
+
+  blackboard->set("level", 3);
+  auto clash = factory.createTreeFromText(
+    R"(
+    <root><BehaviorTree><SetBlackboard output_key="level" value="{pose}"/></BehaviorTree></root>)",
+    blackboard);
+  EXPECT_THROW(clash.tickRoot(), BT::LogicError);
+  EXPECT_EQ(blackboard->get<int>("level"), 3) << "a refused copy leaves the entry as it was";
+}
+
 TEST_F(FactoryTest, RegisteredTreesAreBuiltByName)
 {
   factory.registerBehaviorTreeFromText(R"(

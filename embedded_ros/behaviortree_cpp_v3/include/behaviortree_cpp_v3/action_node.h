@@ -1,8 +1,13 @@
 #ifndef BEHAVIORTREE_CPP_V3_ACTION_NODE_H
 #define BEHAVIORTREE_CPP_V3_ACTION_NODE_H
 
+#include <atomic>
+#include <exception>
 #include <functional>
+#include <future>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "behaviortree_cpp_v3/leaf_node.h"
 
@@ -46,6 +51,32 @@ protected:
   NodeStatus tick() final;
 
   TickFunctor tick_functor_;
+};
+
+/// An action whose tick() runs on a thread of its own. The first executeTick()
+/// while IDLE starts tick() and answers RUNNING; later ones answer the status,
+/// which the thread sets to tick()'s result when it ends. tick() should return
+/// soon after isHaltRequested() turns true: halt() waits for it. An exception
+/// thrown by tick() is rethrown by the next executeTick(), which leaves the node
+/// IDLE.
+class AsyncActionNode : public ActionNodeBase
+{
+public:
+  AsyncActionNode(const std::string & name, const NodeConfiguration & config);
+  ~AsyncActionNode() override;
+
+  bool isHaltRequested() const { return halt_requested_.load(); }
+
+  NodeStatus executeTick() final;
+
+  /// Asks tick() to stop and waits until it has returned. Overrides call it.
+  void halt() override;
+
+private:
+  std::exception_ptr exptr_;
+  std::mutex exptr_mutex_;
+  std::atomic_bool halt_requested_{false};
+  std::future<void> thread_handle_;
 };
 
 /// An asynchronous action written as three callbacks: onStart() when ticked

@@ -143,6 +143,12 @@ public:
 
 private:
   friend class TreeNode;
+  friend class SetBlackboard;
+
+  /// Copies the value of `from` into `to`, with its type; `to` is created with the port
+  /// information of `from` when missing. Throws RuntimeError when `from` holds no value and
+  /// LogicError when `to` is declared with another type.
+  void copyEntry(const std::string & from, const std::string & to);
 
   /// The entry of the key, following remappings to the parent.
   std::shared_ptr<Entry> findEntry(const std::string & key) const;

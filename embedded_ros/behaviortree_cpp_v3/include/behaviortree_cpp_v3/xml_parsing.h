@@ -50,6 +50,11 @@ Tree buildTreeFromFile(
   const BehaviorTreeFactory & factory, const std::string & filename,
   const Blackboard::Ptr & blackboard = Blackboard::create());
 
+/// The <TreeNodesModel> of the registered node types (the palette the tree editor reads), by
+/// registration ID, ports by name; built-in types only with include_builtin.
+std::string writeTreeNodesModelXML(
+  const BehaviorTreeFactory & factory, bool include_builtin = false);
+
 }  // namespace BT
 
 #endif  // BEHAVIORTREE_CPP_V3_XML_PARSING_H

@@ -29,15 +29,18 @@ inline NodeStatus tickChildrenWhile(
   return keep_going;
 }
 
-/// One tick of a reactive control: a sweep from the first child. A RUNNING child halts the
-/// children after it; any other end halts them all.
+/// One tick of a reactive control: a sweep from the first child. A RUNNING child halts every
+/// other child and sets it back to IDLE, so the children before it start afresh on the next
+/// tick; any other end halts them all.
 inline NodeStatus tickReactively(ControlNode & node, NodeStatus keep_going)
 {
   size_t index = 0;
   const NodeStatus status = tickChildrenWhile(node.children(), index, keep_going);
   if (status == NodeStatus::RUNNING) {
-    for (size_t i = index + 1; i < node.childrenCount(); ++i) {
-      node.haltChild(i);
+    for (size_t i = 0; i < node.childrenCount(); ++i) {
+      if (i != index) {
+        node.haltChild(i);
+      }
     }
   } else {
     node.haltChildren();

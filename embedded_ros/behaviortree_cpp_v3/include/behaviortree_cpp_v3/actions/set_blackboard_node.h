@@ -7,8 +7,9 @@
 
 namespace BT
 {
-/// Writes the text of port "value" to the blackboard entry named by port
-/// "output_key". Example: <SetBlackboard output_key="goal" value="1;2;3" />
+/// Writes port "value" to the blackboard entry named by port "output_key". A constant is
+/// written as text; "{key}" copies that entry with its type.
+/// Example: <SetBlackboard output_key="goal" value="1;2;3" />
 class SetBlackboard : public SyncActionNode
 {
 public:
@@ -29,15 +30,30 @@ public:
 private:
   NodeStatus tick() override
   {
-    std::string key;
-    std::string value;
-    if (!getInput("output_key", key)) {
+    std::string output_key;
+    if (!getInput("output_key", output_key)) {
       throw RuntimeError("missing port [output_key]");
     }
-    if (!getInput("value", value)) {
+    const auto value_it = config().input_ports.find("value");
+    if (value_it == config().input_ports.end()) {
       throw RuntimeError("missing port [value]");
     }
-    setOutput("output_key", value);
+    const auto source_key = getRemappedKey("value", value_it->second);
+    if (!source_key) {
+      setOutput("output_key", value_it->second);
+      return NodeStatus::SUCCESS;
+    }
+    if (!config().blackboard) {
+      throw RuntimeError("SetBlackboard [", name(), "] has no blackboard to copy [value] in");
+    }
+    const auto output_it = config().output_ports.find("output_key");
+    if (output_it == config().output_ports.end()) {
+      throw RuntimeError("missing port [output_key]");
+    }
+    const auto destination_key = getRemappedKey("output_key", output_it->second);
+    config().blackboard->copyEntry(
+      static_cast<std::string>(source_key.value()),
+      destination_key ? static_cast<std::string>(destination_key.value()) : output_it->second);
     return NodeStatus::SUCCESS;
   }
 };

@@ -26,8 +26,6 @@ public:
       "Use -1 to create an infinite loop.")};
   }
 
-  void halt() override;
-
 private:
   int num_cycles_;
   int repeat_count_ = 0;
@@ -35,6 +33,8 @@ private:
   static constexpr const char * NUM_CYCLES = "num_cycles";
 
   NodeStatus tick() override;
+
+  void halt() override;
 };
 
 }  // namespace BT

@@ -2,18 +2,22 @@
 #define BEHAVIORTREE_CPP_V3_DECORATORS_TIMEOUT_NODE_H
 
 #include <chrono>
+#include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "behaviortree_cpp_v3/decorator_node.h"
+#include "behaviortree_cpp_v3/decorators/timer_queue.h"
 
 namespace BT
 {
 /// Halts a child that is still RUNNING msec milliseconds after this node was
 /// first ticked, and then answers FAILURE. Otherwise answers like the child.
 ///
-/// The deadline is checked when the node is ticked: the first tick at or after
-/// the deadline halts the child and fails, however rarely the tree is ticked.
-/// msec 0 means no time limit.
+/// A timer halts the child at the deadline, from the timer's thread, and wakes
+/// the thread sleeping in Tree::sleep(); the next tick answers FAILURE. A child
+/// that completed before the deadline keeps its result however late the next
+/// tick comes. msec 0 means no time limit.
 template <
   typename ClockT = std::chrono::steady_clock,
   typename DurationT = std::chrono::steady_clock::duration>
@@ -31,7 +35,7 @@ public:
   {
   }
 
-  ~TimeoutNode() override = default;
+  ~TimeoutNode() override { timer_.cancelAll(); }
 
   static PortsList providedPorts()
   {
@@ -42,6 +46,7 @@ public:
   void halt() override
   {
     timeout_started_ = false;
+    timer_.cancelAll();
     DecoratorNode::halt();
   }
 
@@ -54,25 +59,57 @@ private:
     if (!timeout_started_) {
       timeout_started_ = true;
       setStatus(NodeStatus::RUNNING);
-      deadline_ =
-        ClockT::now() + std::chrono::duration_cast<DurationT>(std::chrono::milliseconds(msec_));
-    } else if (msec_ > 0 && ClockT::now() >= deadline_) {
-      timeout_started_ = false;
-      haltChild();
-      return NodeStatus::FAILURE;
+      uint64_t period;
+      {
+        std::lock_guard<std::mutex> lock(timeout_mutex_);
+        child_halted_ = false;
+        period = ++period_;
+      }
+      if (msec_ > 0) {
+        timer_id_ = timer_.add(std::chrono::milliseconds(msec_), [this, period](bool aborted) {
+          if (!aborted) {
+            onDeadline(period);
+          }
+        });
+      }
     }
 
-    const NodeStatus child_status = child()->executeTick();
+    NodeStatus child_status;
+    {
+      std::lock_guard<std::mutex> lock(timeout_mutex_);
+      if (child_halted_) {
+        timeout_started_ = false;
+        return NodeStatus::FAILURE;
+      }
+      child_status = child()->executeTick();
+    }
     if (child_status != NodeStatus::RUNNING) {
       timeout_started_ = false;
+      timer_.cancel(timer_id_);
     }
     return child_status;
+  }
+
+  // Runs on the timer's thread. `period` tells a deadline of an earlier run apart.
+  void onDeadline(uint64_t period)
+  {
+    std::lock_guard<std::mutex> lock(timeout_mutex_);
+    if (period != period_ || child()->status() != NodeStatus::RUNNING) {
+      return;
+    }
+    child_halted_ = true;
+    haltChild();
+    emitStateChanged();
   }
 
   unsigned msec_;
   bool read_parameter_from_ports_;
   bool timeout_started_ = false;
-  std::chrono::time_point<ClockT, DurationT> deadline_;
+  TimerQueue<ClockT, DurationT> timer_;
+  uint64_t timer_id_ = 0;
+  std::mutex timeout_mutex_;
+  uint64_t period_ = 0;
+  bool child_halted_ = false;
 };
 
 }  // namespace BT
