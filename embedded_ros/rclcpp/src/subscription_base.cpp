@@ -66,7 +66,8 @@ void SubscriptionBase::attach_to_callback_group(std::weak_ptr<rclcpp::CallbackGr
   inbox_->notifier().notify();
 }
 
-void SubscriptionBase::attach_to_guard_condition(std::weak_ptr<rclcpp::GuardCondition> guard_condition)
+void SubscriptionBase::attach_to_guard_condition(
+  std::weak_ptr<rclcpp::GuardCondition> guard_condition)
 {
   inbox_->notifier().attach(std::move(guard_condition));
   inbox_->notifier().notify();

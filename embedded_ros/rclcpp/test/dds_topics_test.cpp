@@ -28,7 +28,6 @@ using geometry_msgs::msg::PoseStamped;
 constexpr int kWarmUpBase = 1000;
 constexpr int kBurst = 50;
 
-
 PoseStamped pose(int index)
 {
   PoseStamped message;

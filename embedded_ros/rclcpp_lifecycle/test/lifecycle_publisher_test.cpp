@@ -88,8 +88,7 @@ TEST_F(LifecyclePublisherTest, NodeOffersTheRclcppNodeInterface)
 {
   EXPECT_STREQ(node_->get_name(), "publishing_node");
   EXPECT_STREQ(node_->get_namespace(), "/");
-  EXPECT_STREQ(
-    node_->get_node_base_interface()->get_fully_qualified_name(), "/publishing_node");
+  EXPECT_STREQ(node_->get_node_base_interface()->get_fully_qualified_name(), "/publishing_node");
   EXPECT_EQ(node_->declare_parameter("speed", 0.5), 0.5);
   double speed = 0.0;
   EXPECT_TRUE(node_->get_parameter("speed", speed));
