@@ -18,7 +18,7 @@
 #include "rclcpp/rclcpp.hpp"
 #include "rmw/qos_profiles.h"
 #include "rmw_dds/cyclone_participant.hpp"
-#include "rmw_dds/introspection_serializer.hpp"
+#include "rmw_dds/message_serialization.hpp"
 
 namespace
 {

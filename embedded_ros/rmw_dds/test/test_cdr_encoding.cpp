@@ -16,7 +16,7 @@
 
 #include "action_msgs/msg/goal_status_array.hpp"
 #include "geometry_msgs/msg/pose_stamped.hpp"
-#include "rmw_dds/introspection_serializer.hpp"
+#include "rmw_dds/message_serialization.hpp"
 #include "rmw_dds/request_header.hpp"
 #include "rmw_dds_test_msgs/msg/all_types.hpp"
 #include "rmw_dds_test_msgs/msg/wide_text.hpp"

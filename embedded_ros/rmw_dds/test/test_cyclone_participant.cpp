@@ -15,7 +15,7 @@
 #include "private_network.hpp"
 #include "rmw/qos_profiles.h"
 #include "rmw_dds/cyclone_participant.hpp"
-#include "rmw_dds/introspection_serializer.hpp"
+#include "rmw_dds/message_serialization.hpp"
 
 namespace
 {

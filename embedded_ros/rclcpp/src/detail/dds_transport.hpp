@@ -10,7 +10,7 @@
 #include "rclcpp/detail/domain.hpp"
 #include "rclcpp/detail/message_queue.hpp"
 #include "rclcpp/detail/service_queue.hpp"
-#include "rmw_dds/introspection_serializer.hpp"
+#include "rmw_dds/message_serialization.hpp"
 #include "rmw_dds/names.hpp"
 
 namespace rmw_dds

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "rmw_dds/introspection_serializer.hpp"
+#include "rmw_dds/message_serialization.hpp"
 #include "rosidl_typesupport_introspection_cpp/service_introspection.hpp"
 #include "rosidl_typesupport_introspection_cpp/service_type_support_decl.hpp"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "rmw/types.h"
-#include "rmw_dds/introspection_serializer.hpp"
+#include "rmw_dds/message_serialization.hpp"
 
 namespace rmw_dds
 {

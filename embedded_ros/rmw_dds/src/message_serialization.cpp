@@ -1,4 +1,4 @@
-#include "rmw_dds/introspection_serializer.hpp"
+#include "rmw_dds/message_serialization.hpp"
 
 #include <algorithm>
 #include <stdexcept>

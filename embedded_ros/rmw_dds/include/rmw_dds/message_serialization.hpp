@@ -1,5 +1,5 @@
-#ifndef RMW_DDS__INTROSPECTION_SERIALIZER_HPP_
-#define RMW_DDS__INTROSPECTION_SERIALIZER_HPP_
+#ifndef RMW_DDS__MESSAGE_SERIALIZATION_HPP_
+#define RMW_DDS__MESSAGE_SERIALIZATION_HPP_
 
 #include <cstddef>
 #include <cstdint>
@@ -53,4 +53,4 @@ void deserialize(const std::vector<uint8_t> & sample, MessageT & message)
 
 }  // namespace rmw_dds
 
-#endif  // RMW_DDS__INTROSPECTION_SERIALIZER_HPP_
+#endif  // RMW_DDS__MESSAGE_SERIALIZATION_HPP_
