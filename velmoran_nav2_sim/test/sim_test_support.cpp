@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "velmoran_nav2_sim/sim_world.hpp"
 
 namespace velmoran_nav2_sim::test
@@ -58,6 +60,30 @@ BT::NodeStatus tickUntilDone(BT::Tree & tree, SimRobot & robot, std::chrono::mil
     status = tree.tickRoot();
   }
   return status;
+}
+
+double speedUnderWay(
+  const std::vector<SimRobot::Sample> & trajectory,
+  const std::function<bool(const Pose2D &)> & under_way)
+{
+  const SimRobot::Sample * first = nullptr;
+  const SimRobot::Sample * previous = nullptr;
+  double length = 0.0;
+  for (const auto & sample : trajectory) {
+    if (!under_way(sample.pose)) {
+      continue;
+    }
+    if (previous == nullptr) {
+      first = &sample;
+    } else {
+      length += std::hypot(sample.pose.x - previous->pose.x, sample.pose.y - previous->pose.y);
+    }
+    previous = &sample;
+  }
+  if (first == nullptr || previous->sim_time <= first->sim_time) {
+    return NAN;
+  }
+  return length / (previous->sim_time - first->sim_time);
 }
 
 }  // namespace velmoran_nav2_sim::test

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <behaviortree_cpp_v3/bt_factory.h>
 #include <rclcpp/rclcpp.hpp>
@@ -39,5 +41,12 @@ BT::Tree simTree(const std::string & body, const BT::Blackboard::Ptr & blackboar
 /// Ticks the tree once per robot step until it is no longer RUNNING or `timeout` passes.
 BT::NodeStatus tickUntilDone(
   BT::Tree & tree, SimRobot & robot, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+/// The speed driven between the first and the last sample whose pose is `under_way`: path
+/// length over simulated time. How late the drive started after the test asked for it, and how
+/// long the step that arrived was, do not change it. NaN with fewer than two such samples.
+double speedUnderWay(
+  const std::vector<SimRobot::Sample> & trajectory,
+  const std::function<bool(const Pose2D &)> & under_way);
 
 }  // namespace velmoran_nav2_sim::test
