@@ -123,15 +123,16 @@ protected:
   /// that a change the cycle checks is served at once; does nothing before the engine exists.
   void wakeJob() const;
 
+  /// The engine's wake signal; read with std::atomic_load, as the inputs may arrive from the
+  /// executor while configuration sets it. Declared before the servers that wake it, so it
+  /// outlives them.
+  std::shared_ptr<behavior_tree::WakeSignal> job_wake_signal_;
   std::unique_ptr<PlannerServer> action_server_;
   std::unique_ptr<NavigateToPoseServer> navigate_to_pose_server_;
   BT::Tree tree_;
   BT::Blackboard::Ptr blackboard_;
   std::string current_bt_xml_filename_;
   std::unique_ptr<behavior_tree::BehaviorTreeEngine> bt_;
-  /// The engine's wake signal; read with std::atomic_load, as the inputs may arrive from the
-  /// executor while configuration sets it.
-  std::shared_ptr<behavior_tree::WakeSignal> job_wake_signal_;
   /// Time-out of the engine's wait between cycles.
   std::chrono::milliseconds tree_tick_period_{10};
   std::vector<std::string> plugin_lib_names_;

@@ -147,7 +147,7 @@ void NavDecision::createInterfaces()
     nullptr, true, rcl_action_server_get_default_options());
   // A goal parked for preemption, an accepted cancel and the server going inactive are what the
   // running job polls the server for.
-  action_server_->set_state_change_callback([wake = bt_->wakeSignal()] { wake->notify(); });
+  action_server_->set_state_change_callback([this] { wakeJob(); });
   goal_sub_ = create_subscription<geometry_msgs::msg::PoseStamped>(
     "goal_pose", rclcpp::SystemDefaultsQoS(), std::bind(&NavDecision::goalCallback, this, _1));
   stop_task_service_ = create_service<std_srvs::srv::SetBool>(
