@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "rclcpp/detail/context_check.hpp"
 #include "rclcpp/detail/domain.hpp"
 #include "rclcpp/node_interfaces/node_base_interface.hpp"
 
@@ -16,6 +17,7 @@ ClientBase::ClientBase(
   context_(node_base->get_context()),
   inbox_(std::make_shared<detail::ServiceQueue>())
 {
+  detail::check_node_context_valid(*node_base, "could not create client");
   detail::EndpointInfo info;
   info.name = service_name_;
   info.type = type_name;

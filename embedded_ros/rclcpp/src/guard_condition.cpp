@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "rclcpp/detail/context_check.hpp"
 #include "rclcpp/detail/rcl_wait.hpp"
 #include "rclcpp/exceptions.hpp"
 
@@ -11,11 +12,6 @@ namespace rclcpp
 
 namespace
 {
-
-// rcl's return codes for the two ways a context can be unusable.
-constexpr int kRetInvalidArgument = RCL_RET_INVALID_ARGUMENT;
-constexpr int kRetNotInit = RCL_RET_NOT_INIT;
-constexpr const char * kPrefix = "failed to create guard condition";
 
 /// Throws what rclcpp throws for a failed rcl_wait_set_add_guard_condition, with rcl's texts.
 [[noreturn]] void throw_add_error(rcl_ret_t ret)
@@ -42,20 +38,7 @@ GuardCondition::GuardCondition(rclcpp::Context::SharedPtr context) : context_(st
   if (!context_) {
     throw std::invalid_argument("context argument unexpectedly nullptr");
   }
-  switch (context_->rcl_state()) {
-    case Context::RclState::never_initialized:
-      throw exceptions::RCLInvalidArgument(
-        exceptions::RCLErrorBase(kRetInvalidArgument, "context argument is null"), kPrefix);
-    case Context::RclState::shut_down:
-      throw exceptions::RCLError(
-        exceptions::RCLErrorBase(
-          kRetNotInit,
-          "the given context is not valid, either rcl_init() was not called or rcl_shutdown() "
-          "was called."),
-        kPrefix);
-    case Context::RclState::valid:
-      break;
-  }
+  detail::check_context_usable(*context_, "failed to create guard condition");
   rcl_guard_condition_ = detail::init_rcl_guard_condition();
 }
 

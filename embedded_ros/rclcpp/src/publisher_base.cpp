@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "rclcpp/detail/context_check.hpp"
 #include "rclcpp/detail/domain.hpp"
 #include "rclcpp/node_interfaces/node_base_interface.hpp"
 
@@ -14,6 +15,7 @@ PublisherBase::PublisherBase(
   const rosidl_message_type_support_t * type_support)
 : topic_name_(node_base->resolve_topic_or_service_name(topic, false)), qos_(qos)
 {
+  detail::check_node_context_valid(*node_base, "could not create publisher");
   detail::EndpointInfo info;
   info.name = topic_name_;
   info.type = type_name;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "rclcpp/detail/context_check.hpp"
 #include "rclcpp/detail/domain.hpp"
 #include "rclcpp/node_interfaces/node_base_interface.hpp"
 
@@ -15,6 +16,7 @@ ServiceBase::ServiceBase(
 : service_name_(node_base->resolve_topic_or_service_name(service_name, true)),
   inbox_(std::make_shared<detail::ServiceQueue>())
 {
+  detail::check_node_context_valid(*node_base, "could not create service");
   detail::EndpointInfo info;
   info.name = service_name_;
   info.type = type_name;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "rclcpp/detail/context_check.hpp"
 #include "rclcpp/detail/domain.hpp"
 #include "rclcpp/node_interfaces/node_base_interface.hpp"
 
@@ -30,6 +31,7 @@ SubscriptionBase::SubscriptionBase(
   qos_(qos),
   inbox_(std::make_shared<detail::MessageQueue>(inbox_depth(qos)))
 {
+  detail::check_node_context_valid(*node_base, "could not create subscription");
   detail::EndpointInfo info;
   info.name = topic_name_;
   info.type = type_name;

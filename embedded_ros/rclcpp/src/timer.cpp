@@ -3,6 +3,9 @@
 #include <limits>
 #include <stdexcept>
 
+#include "rclcpp/contexts/default_context.hpp"
+#include "rclcpp/detail/context_check.hpp"
+
 namespace rclcpp
 {
 
@@ -16,7 +19,9 @@ TimerBase::TimerBase(
   if (period_ns_ < 0) {
     throw std::invalid_argument("timer period cannot be negative");
   }
-  (void)context;
+  detail::check_context_usable(
+    context ? *context : *contexts::get_global_default_context(),
+    "Couldn't initialize rcl timer handle");
   next_call_ns_ = clock_->now().nanoseconds() + period_ns_;
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -150,31 +151,40 @@ TEST_F(LifetimeTest, PrivateServiceNamesAndSpinUntilFutureInMultiThreadedExecuto
   EXPECT_EQ(future.get()->message, "pong");
 }
 
-/// Creates one kind of object on the given context.
+/// Creates one kind of object on the given context; rcl refuses a bad context through the
+/// object's guard condition, and rclcpp puts `prefix` in front of rcl's text.
 struct ContextUser
 {
   const char * object;
+  std::string prefix;
   std::function<void(const rclcpp::Context::SharedPtr &)> create;
 };
 
 std::vector<ContextUser> contextUsers()
 {
+  const std::string guard_prefix = "failed to create guard condition: ";
   return {
-    {"guard condition", [](const auto & context) { rclcpp::GuardCondition condition(context); }},
-    {"node",
+    {"guard condition", guard_prefix,
+     [](const auto & context) { rclcpp::GuardCondition condition(context); }},
+    {"node", guard_prefix,
      [](const auto & context) {
        rclcpp::Node node("needs_context", rclcpp::NodeOptions().context(context));
      }},
-    {"single-threaded executor",
+    {"single-threaded executor", guard_prefix,
      [](const auto & context) {
        rclcpp::ExecutorOptions options;
        options.context = context;
        rclcpp::executors::SingleThreadedExecutor executor(options);
      }},
-    {"multi-threaded executor", [](const auto & context) {
+    {"multi-threaded executor", guard_prefix,
+     [](const auto & context) {
        rclcpp::ExecutorOptions options;
        options.context = context;
        rclcpp::executors::MultiThreadedExecutor executor(options, 2);
+     }},
+    {"wall timer", "Couldn't initialize rcl timer handle: ", [](const auto & context) {
+       rclcpp::WallTimer<std::function<void()>> timer(
+         1s, [] {}, context);
      }}};
 }
 
@@ -186,7 +196,7 @@ TEST(ContextRulesTest, ObjectsRefuseAContextNeverInitialisedOrShutDown)
       user.create(std::make_shared<rclcpp::Context>());
       ADD_FAILURE() << "created before init";
     } catch (const rclcpp::exceptions::RCLInvalidArgument & error) {
-      EXPECT_STREQ(error.what(), "failed to create guard condition: context argument is null");
+      EXPECT_EQ(error.what(), user.prefix + "context argument is null");
     }
 
     auto context = std::make_shared<rclcpp::Context>();
@@ -197,15 +207,55 @@ TEST(ContextRulesTest, ObjectsRefuseAContextNeverInitialisedOrShutDown)
       user.create(context);
       ADD_FAILURE() << "created after shutdown";
     } catch (const rclcpp::exceptions::RCLError & error) {
-      EXPECT_STREQ(
-        error.what(),
-        "failed to create guard condition: the given context is not valid, either rcl_init() was "
-        "not called or rcl_shutdown() was called.");
+      EXPECT_EQ(
+        error.what(), user.prefix +
+                        "the given context is not valid, either rcl_init() was not called or "
+                        "rcl_shutdown() was called.");
     }
 
     context->init(0, nullptr);
     EXPECT_NO_THROW(user.create(context)) << "a context initialised again is valid";
     context->shutdown("test");
+  }
+}
+
+TEST(ContextRulesTest, ANodeWhoseContextIsShutDownCreatesNothing)
+{
+  const std::string node_invalid = ": rcl node's context is invalid";
+  const struct
+  {
+    std::string error;
+    std::function<void(rclcpp::Node &)> create;
+  } entities[] = {
+    {"could not create publisher" + node_invalid,
+     [](rclcpp::Node & node) { node.create_publisher<Int32>("late", 1); }},
+    {"could not create subscription" + node_invalid,
+     [](rclcpp::Node & node) {
+       node.create_subscription<Int32>("late", 1, [](Int32::ConstSharedPtr) {});
+     }},
+    {"could not create service" + node_invalid,
+     [](rclcpp::Node & node) {
+       node.create_service<Trigger>(
+         "late", [](std::shared_ptr<Trigger::Request>, std::shared_ptr<Trigger::Response>) {});
+     }},
+    {"could not create client" + node_invalid,
+     [](rclcpp::Node & node) { node.create_client<Trigger>("late"); }},
+    {"Couldn't initialize rcl timer handle: the given context is not valid, either rcl_init() was "
+     "not called or rcl_shutdown() was called.",
+     [](rclcpp::Node & node) { node.create_wall_timer(1s, [] {}); }},
+  };
+  for (const auto & entity : entities) {
+    auto context = std::make_shared<rclcpp::Context>();
+    context->init(0, nullptr);
+    rclcpp::Node node("outlives_its_context", rclcpp::NodeOptions().context(context));
+    EXPECT_NO_THROW(entity.create(node)) << entity.error;
+    context->shutdown("test");
+    try {
+      entity.create(node);
+      ADD_FAILURE() << "created after shutdown: " << entity.error;
+    } catch (const rclcpp::exceptions::RCLError & error) {
+      EXPECT_EQ(error.what(), entity.error);
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include <random>
 #include <variant>
 
+#include <rclcpp/detail/context_check.hpp>
 #include <rclcpp/detail/domain.hpp>
 #include <rclcpp/guard_condition.hpp>
 #include <rclcpp/utilities.hpp>
@@ -85,11 +86,21 @@ public:
   std::mt19937 random_engine;
 };
 
+namespace
+{
+/// The node's context, refused as rcl_action_client_init refuses it once it is shut down.
+rclcpp::Context::SharedPtr usable_context(rclcpp::node_interfaces::NodeBaseInterface & node_base)
+{
+  rclcpp::detail::check_node_context_valid(node_base, "could not initialize rcl action client");
+  return node_base.get_context();
+}
+}  // namespace
+
 ClientBase::ClientBase(
   rclcpp::node_interfaces::NodeBaseInterface::SharedPtr node_base,
   rclcpp::node_interfaces::NodeLoggingInterface::SharedPtr node_logging)
 : pimpl_(std::make_unique<ClientBaseImpl>(
-    node_base->get_context(), node_logging->get_logger().get_child("rclcpp_action")))
+    usable_context(*node_base), node_logging->get_logger().get_child("rclcpp_action")))
 {
 }
 

@@ -1,5 +1,5 @@
 // What an action client sees: server discovery, results asked for late or after they expired,
-// goals sent before a server exists, and the client's own end.
+// goals sent before a server exists, the client's own end, and a node that outlived its context.
 #include <gmock/gmock.h>
 
 #include "action_test_fixture.hpp"
@@ -162,5 +162,29 @@ TEST_F(ActionTest, GoalsFromManyThreadsAreAllServed)
   ASSERT_TRUE(results.wait_for_count(kThreads * kGoalsPerThread));
   for (ResultCode code : results.values()) {
     EXPECT_EQ(code, ResultCode::SUCCEEDED);
+  }
+}
+
+TEST(ActionContextTest, ANodeWhoseContextIsShutDownCreatesNoServerOrClient)
+{
+  auto context = std::make_shared<rclcpp::Context>();
+  context->init(0, nullptr);
+  auto node =
+    std::make_shared<rclcpp::Node>("outlives_its_context", rclcpp::NodeOptions().context(context));
+  context->shutdown("test");
+  try {
+    rclcpp_action::create_server<Fibonacci>(
+      node, "late", [](const auto &, auto) { return rclcpp_action::GoalResponse::REJECT; },
+      [](auto) { return rclcpp_action::CancelResponse::REJECT; }, [](auto) {});
+    ADD_FAILURE() << "server created after shutdown";
+  } catch (const rclcpp::exceptions::RCLError & error) {
+    EXPECT_STREQ(error.what(), "rcl node's context is invalid");
+  }
+  try {
+    rclcpp_action::create_client<Fibonacci>(node, "late");
+    ADD_FAILURE() << "client created after shutdown";
+  } catch (const rclcpp::exceptions::RCLError & error) {
+    EXPECT_STREQ(
+      error.what(), "could not initialize rcl action client: rcl node's context is invalid");
   }
 }

@@ -15,6 +15,7 @@
 #include <action_msgs/msg/goal_status.hpp>
 #include <builtin_interfaces/msg/time.hpp>
 #include <rclcpp/callback_group.hpp>
+#include <rclcpp/detail/context_check.hpp>
 #include <rclcpp/exceptions.hpp>
 #include <rclcpp/logger.hpp>
 #include <rclcpp/macros.hpp>
@@ -73,6 +74,7 @@ ServerEndpoints make_server_endpoints(
   using GoalService = typename ActionT::Impl::SendGoalService;
   using ResultService = typename ActionT::Impl::GetResultService;
   using FeedbackMessage = typename ActionT::Impl::FeedbackMessage;
+  rclcpp::detail::check_node_context_valid(*node_base, "");
   // Requests are taken by the server's waitable, never through the service callbacks.
   auto goal_service = std::make_shared<rclcpp::Service<GoalService>>(
     node_base, name + "/_action/send_goal", [](auto, auto, auto) {},
