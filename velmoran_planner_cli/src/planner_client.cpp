@@ -143,13 +143,22 @@ bool PlannerClient::waitForServer(const std::string & what, const std::function<
   return true;
 }
 
-int PlannerClient::send()
+rclcpp_action::Client<Planner>::SharedPtr PlannerClient::plannerClient()
 {
   const std::string action_name = resolve("planner");
   auto client = rclcpp_action::create_client<Planner>(node_, action_name);
   if (!waitForServer("the action server " + action_name, [&client] {
         return client->action_server_is_ready();
       })) {
+    return nullptr;
+  }
+  return client;
+}
+
+int PlannerClient::send()
+{
+  const auto client = plannerClient();
+  if (!client) {
     return 1;
   }
 
@@ -275,11 +284,8 @@ int PlannerClient::send()
 
 int PlannerClient::cancel()
 {
-  const std::string action_name = resolve("planner");
-  auto client = rclcpp_action::create_client<Planner>(node_, action_name);
-  if (!waitForServer("the action server " + action_name, [&client] {
-        return client->action_server_is_ready();
-      })) {
+  const auto client = plannerClient();
+  if (!client) {
     return 1;
   }
   // Shared with the callbacks: an answer to an earlier request may still come after this returns.

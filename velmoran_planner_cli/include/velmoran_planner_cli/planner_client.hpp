@@ -7,8 +7,10 @@
 #include <string>
 
 #include "rclcpp/rclcpp.hpp"
+#include "rclcpp_action/rclcpp_action.hpp"
 #include "velmoran_planner_cli/command_wait.hpp"
 #include "velmoran_planner_cli/planner_request.hpp"
+#include "velmoran_protocol/action/planner.hpp"
 
 namespace velmoran_planner
 {
@@ -31,6 +33,9 @@ private:
   int estop();
   int armRetractCheck();
 
+  /// A client of the node's planner action once its server is there; empty (with a message) on
+  /// interruption or time-out.
+  rclcpp_action::Client<velmoran_protocol::action::Planner>::SharedPtr plannerClient();
   /// Calls a service until it answers; nothing on interruption or time-out (with a message).
   template <typename ServiceT>
   typename ServiceT::Response::SharedPtr call(
