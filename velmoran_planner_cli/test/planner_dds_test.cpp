@@ -104,7 +104,7 @@ TEST_F(PlannerCli, ReachedGoalPrintsTheResultAndExitsZero)
 
 TEST_F(PlannerCli, FailedJobPrintsItsErrorNumberAndExitsOne)
 {
-  // The test tree fails every run mode but NAVIGATION and CHARGE.
+  // The test tree fails every run mode but NAVIGATION and NARROW_SPACE_NAVIGATION.
   auto tool = planner({"send", "--run-mode", "NAVIGATIONPID", "--pose", "1,0"});
   EXPECT_EQ(run(*tool), 1) << tool->output();
   const std::string output = tool->output();
@@ -117,8 +117,8 @@ TEST_F(PlannerCli, FailedJobPrintsItsErrorNumberAndExitsOne)
 TEST_F(PlannerCli, CtrlCCancelsTheRunningGoal)
 {
   const std::size_t node_log = node_->output().size();
-  // CHARGE runs in the test tree until it is canceled.
-  auto tool = planner({"send", "--run-mode", "CHARGE", "--pose", "1,0"});
+  // NARROW_SPACE_NAVIGATION runs in the test tree until it is canceled.
+  auto tool = planner({"send", "--run-mode", "NARROW_SPACE_NAVIGATION", "--pose", "1,0"});
   ASSERT_TRUE(tool->waitForOutput("Goal accepted with ID: ")) << tool->output();
   ASSERT_TRUE(tool->waitForIdleMainThread()) << tool->output();
   tool->sendSignal(SIGINT);
