@@ -195,10 +195,14 @@ int PlannerClient::send()
   };
   client->async_send_goal(goal, options);
 
-  if (!wait_.waitUntil([&events] { return events->responded; }, within(kAnswerLimit))) {
-    // Without the server's answer there is no goal handle to cancel.
-    err_ << (wait_.interrupted() ? "Interrupted" : "Timed out")
-         << " before the server answered the goal request" << std::endl;
+  // A goal that the server accepts after Ctrl-C or the time-out must still be canceled, so its
+  // answer is awaited whatever cut the first wait short.
+  const auto responded = [&events] { return events->responded; };
+  const auto answer_limit = CommandWait::Clock::now() + kAnswerLimit;
+  if (
+    !wait_.waitUntil(responded, std::min(deadline_, answer_limit)) &&
+    !wait_.waitThroughInterruption(responded, answer_limit)) {
+    err_ << "The server did not answer the goal request" << std::endl;
     return 1;
   }
   GoalHandle::SharedPtr handle;
