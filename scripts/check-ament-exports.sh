@@ -74,7 +74,8 @@ build_package() {
   echo "ament export check: $name built"
 }
 
-for package in velmoran_tools velmoran_communicator velmoran_behavior_tree velmoran_nav2_decision; do
+for package in velmoran_tools velmoran_communicator velmoran_behavior_tree velmoran_nav2_decision \
+  velmoran_planner_cli; do
   build_package "$root/$package"
 done
 build_package "$root/scripts/ament_consumer" --no-install
