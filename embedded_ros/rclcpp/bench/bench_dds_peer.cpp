@@ -4,11 +4,9 @@
 //     as it is accepted.
 // Both are reliable and volatile, as ROS 2's default QoS.
 
-#include <unistd.h>
-
 #include <memory>
-#include <thread>
 
+#include "child_process.hpp"
 #include "dds_bench_msgs/msg/payload.hpp"
 #include "rclcpp/rclcpp.hpp"
 #include "rclcpp_action/rclcpp_action.hpp"
@@ -44,14 +42,7 @@ int main(int argc, char ** argv)
 
   rclcpp::executors::SingleThreadedExecutor executor;
   executor.add_node(node);
-  std::thread stop([&executor]() {
-    char byte = 0;
-    while (read(STDIN_FILENO, &byte, 1) > 0) {
-    }
-    executor.cancel();
-  });
-  executor.spin();
-  stop.join();
+  embedded_ros_test::spin_until_input_closes(executor);
   rclcpp::shutdown();
   return 0;
 }

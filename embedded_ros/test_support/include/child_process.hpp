@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace embedded_ros_test
@@ -98,6 +99,20 @@ private:
   int stderr_ = -1;
   std::string log_;
 };
+
+/// In the child: spins `executor` until this process's standard input is closed.
+template <typename Executor>
+void spin_until_input_closes(Executor & executor)
+{
+  std::thread stop([&executor]() {
+    char byte = 0;
+    while (read(STDIN_FILENO, &byte, 1) > 0) {
+    }
+    executor.cancel();
+  });
+  executor.spin();
+  stop.join();
+}
 
 }  // namespace embedded_ros_test
 
