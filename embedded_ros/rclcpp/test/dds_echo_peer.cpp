@@ -10,8 +10,6 @@
 //   planner_client <action>
 //       sends one Planner goal with run_mode CHARGE, which the client asks the result of.
 
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -20,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "child_process.hpp"
 #include "geometry_msgs/msg/pose_stamped.hpp"
 #include "rclcpp/rclcpp.hpp"
 #include "rclcpp_action/rclcpp_action.hpp"
@@ -147,14 +146,7 @@ int main(int argc, char ** argv)
   }
   rclcpp::executors::SingleThreadedExecutor executor;
   executor.add_node(node);
-  std::thread stop([&executor]() {
-    char byte = 0;
-    while (read(STDIN_FILENO, &byte, 1) > 0) {
-    }
-    executor.cancel();
-  });
-  executor.spin();
-  stop.join();
+  embedded_ros_test::spin_until_input_closes(executor);
   entities.clear();
   execution.reset();
   rclcpp::shutdown();

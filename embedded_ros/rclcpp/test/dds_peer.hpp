@@ -4,11 +4,6 @@
 #ifndef DDS_PEER_HPP_
 #define DDS_PEER_HPP_
 
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "child_process.hpp"
 #include "private_network.hpp"
 #include "rclcpp/rclcpp.hpp"
 
@@ -47,84 +43,12 @@ inline const std::string & network_refused()
 }
 
 /// dds_echo_peer in a child process with `arguments`; closing its standard input ends it.
-class Peer
+class Peer : public embedded_ros_test::ChildProcess
 {
 public:
-  explicit Peer(const std::vector<std::string> & arguments)
+  explicit Peer(const std::vector<std::string> & arguments) : ChildProcess(DDS_ECHO_PEER, arguments)
   {
-    int input[2];
-    int errors[2];
-    if (pipe(input) != 0) {
-      return;
-    }
-    if (pipe(errors) != 0) {
-      close(input[0]);
-      close(input[1]);
-      return;
-    }
-    std::vector<char *> argv{const_cast<char *>(DDS_ECHO_PEER)};
-    for (const auto & argument : arguments) {
-      argv.push_back(const_cast<char *>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(input[0], STDIN_FILENO);
-      dup2(errors[1], STDERR_FILENO);
-      close(input[1]);
-      close(errors[0]);
-      execv(DDS_ECHO_PEER, argv.data());
-      _exit(127);
-    }
-    close(input[0]);
-    close(errors[1]);
-    stdin_ = input[1];
-    stderr_ = errors[0];
   }
-
-  ~Peer() { stop(); }
-
-  Peer(const Peer &) = delete;
-  Peer & operator=(const Peer &) = delete;
-
-  /// Ends the peer; true when it exited normally. Its log is in log().
-  bool stop() { return finish(false); }
-  /// Kills the peer with SIGKILL, as a crash would end it: it says goodbye to nobody.
-  void kill() { finish(true); }
-
-  bool started() const { return pid_ > 0; }
-  const std::string & log() const { return log_; }
-
-private:
-  bool finish(bool kill_it)
-  {
-    if (pid_ <= 0) {
-      return false;
-    }
-    if (kill_it) {
-      ::kill(pid_, SIGKILL);
-    }
-    close(stdin_);
-    char buffer[4096];
-    pollfd descriptor{stderr_, POLLIN, 0};
-    while (poll(&descriptor, 1, 10000) > 0) {
-      const ssize_t got = read(stderr_, buffer, sizeof(buffer));
-      if (got <= 0) {
-        break;
-      }
-      log_.append(buffer, static_cast<size_t>(got));
-    }
-    close(stderr_);
-    int status = -1;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  }
-
-  pid_t pid_ = -1;
-  int stdin_ = -1;
-  int stderr_ = -1;
-  std::string log_;
 };
 
 /// A test whose node `node_name` is spun by an executor on a thread of its own, in this
