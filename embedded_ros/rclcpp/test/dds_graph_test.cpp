@@ -30,22 +30,6 @@ using namespace std::chrono_literals;
 using geometry_msgs::msg::PoseStamped;
 using rmw_dds_common::msg::ParticipantEntitiesInfo;
 
-/// Waits, woken by graph changes, until `condition` holds; false after `timeout`.
-template <typename Condition>
-bool graph_shows(Condition condition, std::chrono::seconds timeout = 10s)
-{
-  auto & domain = rclcpp::detail::Domain::global();
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  uint64_t version = domain.graph_version();
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) {
-      return false;
-    }
-    version = domain.wait_for_graph_change(version, deadline);
-  }
-  return true;
-}
-
 bool has(const std::vector<std::string> & names, const std::string & name)
 {
   return std::find(names.begin(), names.end(), name) != names.end();
@@ -80,7 +64,7 @@ TEST_F(DdsGraphTest, PeerNodeAndEndpointsAppearAndLeaveWithThePeer)
            has_topic(node_->get_topic_names_and_types(), topic, "geometry_msgs/msg/PoseStamped") &&
            node_->count_publishers(topic) == 2 && node_->count_subscribers(topic) == 2;
   };
-  EXPECT_TRUE(graph_shows(peer_is_there))
+  EXPECT_TRUE(dds_test::wait_for_graph(peer_is_there, 10s))
     << "nodes: " << ::testing::PrintToString(node_->get_node_names())
     << " publishers: " << node_->count_publishers(topic)
     << " subscribers: " << node_->count_subscribers(topic);
@@ -96,7 +80,7 @@ TEST_F(DdsGraphTest, PeerNodeAndEndpointsAppearAndLeaveWithThePeer)
     return !has(node_->get_node_names(), "/robot/dds_echo_peer") &&
            node_->count_publishers(topic) == 1 && node_->count_subscribers(topic) == 1;
   };
-  EXPECT_TRUE(graph_shows(peer_is_gone))
+  EXPECT_TRUE(dds_test::wait_for_graph(peer_is_gone, 10s))
     << "nodes: " << ::testing::PrintToString(node_->get_node_names());
   EXPECT_TRUE(
     has_topic(node_->get_topic_names_and_types(), topic, "geometry_msgs/msg/PoseStamped"));
@@ -113,14 +97,14 @@ TEST_F(DdsGraphTest, TopicOfAnotherTypeIsNotMatchedAndWarnedOnce)
     topic, 10, [&received](geometry_msgs::msg::TwistStamped::ConstSharedPtr message) {
       received.push_back(*message);
     });
-  ASSERT_TRUE(graph_shows([&]() { return node_->count_publishers(topic) == 1; }));
+  ASSERT_TRUE(dds_test::wait_for_graph([&]() { return node_->count_publishers(topic) == 1; }, 10s));
   // Another endpoint and another discovery of the peer's endpoints while it publishes.
   auto second = node_->create_subscription<geometry_msgs::msg::TwistStamped>(
     topic, 10, [](geometry_msgs::msg::TwistStamped::ConstSharedPtr) {});
   EXPECT_EQ(first->get_publisher_count(), 0u);
   EXPECT_EQ(second->get_publisher_count(), 0u);
   peer.kill();
-  ASSERT_TRUE(graph_shows([&]() { return node_->count_publishers(topic) == 0; }));
+  ASSERT_TRUE(dds_test::wait_for_graph([&]() { return node_->count_publishers(topic) == 0; }, 10s));
 
   EXPECT_TRUE(received.empty());
   size_t warnings = 0;

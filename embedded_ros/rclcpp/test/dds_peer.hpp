@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "private_network.hpp"
+#include "rclcpp/detail/domain.hpp"
 #include "rclcpp/rclcpp.hpp"
 
 namespace dds_test
@@ -44,6 +46,23 @@ inline const std::string & network_refused()
     return error;
   }();
   return refused;
+}
+
+/// Waits until `done()` holds, waking on every change of the graph (a remote peer matched or
+/// lost); false when `timeout` passes first.
+template <typename Predicate>
+bool wait_for_graph(Predicate done, std::chrono::milliseconds timeout)
+{
+  auto & domain = rclcpp::detail::Domain::global();
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  uint64_t version = domain.graph_version();
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return false;
+    }
+    version = domain.wait_for_graph_change(version, deadline);
+  }
+  return true;
 }
 
 /// dds_echo_peer in a child process with `arguments`; closing its standard input ends it.

@@ -82,6 +82,19 @@ bool delivers_to(const EndpointInfo & publisher, const EndpointInfo & subscripti
     subscription.node_id == publisher.node_id);
 }
 
+/// Removes the entry of `id` from `entries` and returns it; nothing when there is none.
+template <typename Map>
+typename Map::mapped_type take_entry(Map & entries, uint64_t id)
+{
+  auto entry = entries.find(id);
+  if (entry == entries.end()) {
+    return nullptr;
+  }
+  auto value = std::move(entry->second);
+  entries.erase(entry);
+  return value;
+}
+
 /// Tells `graph` that the DDS readers and writers of `dds` came (or went).
 template <typename Endpoint>
 void announce(DdsGraph * graph, uintptr_t node_id, const Endpoint & dds, bool added)
@@ -317,11 +330,7 @@ void Domain::remove_subscription(uint64_t subscription_id)
     if (it == subscription_topics_.end()) {
       return;
     }
-    auto reader = dds_subscriptions_.find(subscription_id);
-    if (reader != dds_subscriptions_.end()) {
-      dds = std::move(reader->second);
-      dds_subscriptions_.erase(reader);
-    }
+    dds = take_entry(dds_subscriptions_, subscription_id);
     auto & topic = *topics_[it->second];
     topic.subscriptions.erase(subscription_id);
     rebuild_topic_subscribers(topic);
@@ -445,11 +454,7 @@ void Domain::remove_service(uint64_t service_id)
     if (it == server_names_.end()) {
       return;
     }
-    auto server = dds_servers_.find(service_id);
-    if (server != dds_servers_.end()) {
-      dds = std::move(server->second);
-      dds_servers_.erase(server);
-    }
+    dds = take_entry(dds_servers_, service_id);
     auto & servers = services_[it->second]->servers;
     servers.erase(
       std::remove_if(
@@ -485,11 +490,7 @@ void Domain::remove_client(uint64_t client_id)
   std::shared_ptr<DdsClient> dds;  // deleted after the lock is released
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto client = dds_clients_.find(client_id);
-    if (client != dds_clients_.end()) {
-      dds = std::move(client->second);
-      dds_clients_.erase(client);
-    }
+    dds = take_entry(dds_clients_, client_id);
     clients_.erase(client_id);
     graph_changed_locked();
   }
