@@ -8,7 +8,10 @@
 //       feedback per goal pose and succeeds; any other goal sends feedback every 50 ms until
 //       it is canceled;
 //   planner_client <action>
-//       sends one Planner goal with run_mode CHARGE, which the client asks the result of.
+//       sends one Planner goal with run_mode CHARGE, which the client asks the result of;
+//   graph <namespace> <topic>
+//       runs its node in <namespace>, publishes a PoseStamped on <topic> every 20 ms and
+//       subscribes to <topic>.
 
 #include <atomic>
 #include <chrono>
@@ -89,17 +92,20 @@ int main(int argc, char ** argv)
   const std::string mode = argc > 1 ? argv[1] : "";
   const bool valid =
     (mode == "echo" && argc == 6) ||
-    ((mode == "service" || mode == "planner_server" || mode == "planner_client") && argc == 3);
+    ((mode == "service" || mode == "planner_server" || mode == "planner_client") && argc == 3) ||
+    (mode == "graph" && argc == 4);
   if (!valid) {
     std::fprintf(
       stderr,
       "usage: %s echo <from> <to> <reliable|best_effort> <volatile|transient_local>\n"
-      "       %s service|planner_server|planner_client <name>\n",
-      argv[0], argv[0]);
+      "       %s service|planner_server|planner_client <name>\n"
+      "       %s graph <namespace> <topic>\n",
+      argv[0], argv[0], argv[0]);
     return 2;
   }
   rclcpp::init(1, argv);
-  auto node = std::make_shared<rclcpp::Node>("dds_echo_peer");
+  auto node =
+    std::make_shared<rclcpp::Node>("dds_echo_peer", mode == "graph" ? argv[2] : std::string());
   std::vector<std::shared_ptr<void>> entities;
   auto execution = std::make_shared<PlannerExecution>();
   if (mode == "echo") {
@@ -116,6 +122,14 @@ int main(int argc, char ** argv)
       argv[2], qos, [publisher](geometry_msgs::msg::PoseStamped::ConstSharedPtr message) {
         publisher->publish(*message);
       }));
+  } else if (mode == "graph") {
+    auto publisher = node->create_publisher<geometry_msgs::msg::PoseStamped>(argv[3], 10);
+    entities.push_back(publisher);
+    entities.push_back(node->create_subscription<geometry_msgs::msg::PoseStamped>(
+      argv[3], 10, [](geometry_msgs::msg::PoseStamped::ConstSharedPtr) {}));
+    entities.push_back(node->create_wall_timer(std::chrono::milliseconds(20), [publisher]() {
+      publisher->publish(geometry_msgs::msg::PoseStamped());
+    }));
   } else if (mode == "service") {
     entities.push_back(node->create_service<std_srvs::srv::SetBool>(
       argv[2], [](

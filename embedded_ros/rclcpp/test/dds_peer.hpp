@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 
 #include "child_process.hpp"
 #include "private_network.hpp"
+#include "rclcpp/detail/domain.hpp"
 #include "rclcpp/rclcpp.hpp"
 
 namespace dds_test
@@ -40,6 +42,23 @@ inline const std::string & network_refused()
     return error;
   }();
   return refused;
+}
+
+/// Waits until `done()` holds, waking on every change of the graph (a remote peer matched or
+/// lost); false when `timeout` passes first.
+template <typename Predicate>
+bool wait_for_graph(Predicate done, std::chrono::milliseconds timeout)
+{
+  auto & domain = rclcpp::detail::Domain::global();
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  uint64_t version = domain.graph_version();
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return false;
+    }
+    version = domain.wait_for_graph_change(version, deadline);
+  }
+  return true;
 }
 
 /// dds_echo_peer in a child process with `arguments`; closing its standard input ends it.

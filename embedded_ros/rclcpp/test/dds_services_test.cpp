@@ -27,23 +27,6 @@ using SetBool = std_srvs::srv::SetBool;
 
 constexpr auto kDiscovery = 20s;
 
-/// Waits until `done()` holds, waking on every change of the graph (a remote peer matched or
-/// lost); false when `timeout` passes first.
-template <typename Predicate>
-bool wait_for_graph(Predicate done, std::chrono::milliseconds timeout)
-{
-  auto & domain = rclcpp::detail::Domain::global();
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  uint64_t version = domain.graph_version();
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= deadline) {
-      return false;
-    }
-    version = domain.wait_for_graph_change(version, deadline);
-  }
-  return true;
-}
-
 /// Sends requests until one is answered. As with rmw_cyclonedds, a request sent right after
 /// wait_for_service may be lost: the client's writer can match the server's reader before that
 /// reader has matched the writer.
@@ -127,7 +110,7 @@ TEST_F(DdsServices, EachClientGetsOnlyTheRepliesToItsOwnRequests)
   }
 
   EXPECT_TRUE(peer.stop()) << peer.log();
-  EXPECT_TRUE(wait_for_graph([&yes]() { return !yes->service_is_ready(); }, 5s))
+  EXPECT_TRUE(dds_test::wait_for_graph([&yes]() { return !yes->service_is_ready(); }, 5s))
     << "the server that left is still seen";
 }
 
@@ -196,7 +179,8 @@ TEST_F(DdsServices, ClientSeesAServerThatDiesMidGoal)
 
   peer.kill();
   // Noticed when the peer's lease (1 s here) ends.
-  EXPECT_TRUE(wait_for_graph([&client]() { return !client->action_server_is_ready(); }, 5s));
+  EXPECT_TRUE(
+    dds_test::wait_for_graph([&client]() { return !client->action_server_is_ready(); }, 5s));
   EXPECT_FALSE(client->wait_for_action_server(200ms));
   // As in ROS 2, the result of a goal whose server is gone never comes: the caller's time-out
   // ends the wait.

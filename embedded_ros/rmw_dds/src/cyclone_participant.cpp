@@ -1,5 +1,6 @@
 #include "rmw_dds/cyclone_participant.hpp"
 
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -110,6 +111,16 @@ void on_subscription_matched(
 }
 
 }  // namespace
+
+Guid guid_of(int32_t entity)
+{
+  dds_guid_t guid{};
+  checked(dds_get_guid(entity, &guid), "dds_get_guid");
+  Guid result{};
+  static_assert(sizeof(result) == sizeof(guid.v), "a DDS GUID has 16 bytes");
+  std::memcpy(result.data(), guid.v, result.size());
+  return result;
+}
 
 CycloneParticipant::CycloneParticipant(uint32_t domain_id, const std::string & config)
 {

@@ -34,6 +34,28 @@ std::string dds_type_name(const std::string & ros_type_name)
     ros_type_name.substr(second + 1));
 }
 
+std::string ros_type_name(const std::string & dds_type_name)
+{
+  static const std::string marker = "::dds_::";
+  const size_t kind_end = dds_type_name.rfind(marker);
+  const size_t package_end = kind_end == std::string::npos || kind_end == 0
+                               ? std::string::npos
+                               : dds_type_name.rfind("::", kind_end - 1);
+  const size_t type_begin = kind_end + marker.size();
+  if (
+    package_end == std::string::npos || package_end == 0 || package_end + 2 == kind_end ||
+    dds_type_name.size() <= type_begin + 1 || dds_type_name.back() != '_') {
+    return std::string();
+  }
+  const std::string package = dds_type_name.substr(0, package_end);
+  const std::string kind = dds_type_name.substr(package_end + 2, kind_end - package_end - 2);
+  const std::string type = dds_type_name.substr(type_begin, dds_type_name.size() - type_begin - 1);
+  if (package.find("::") != std::string::npos || kind.find("::") != std::string::npos) {
+    return std::string();
+  }
+  return package + "/" + kind + "/" + type;
+}
+
 std::string dds_topic_name(const std::string & fully_qualified_topic)
 {
   return "rt" + fully_qualified_topic;

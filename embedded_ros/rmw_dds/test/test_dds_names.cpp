@@ -77,6 +77,22 @@ TEST(DdsNames, TypeNameFromRosTypeNameAgreesWithIntrospection)
   }
 }
 
+TEST(DdsNames, RosTypeNameUndoesTheDdsTypeName)
+{
+  for (const char * type :
+       {"geometry_msgs/msg/PoseStamped", "std_srvs/srv/SetBool_Request",
+        "velmoran_protocol/action/Planner_FeedbackMessage"}) {
+    EXPECT_EQ(rmw_dds::ros_type_name(rmw_dds::dds_type_name(std::string(type))), type);
+  }
+  // Types that other DDS applications or the DDS built-in topics use are not ROS types.
+  for (const char * other :
+       {"", "DDS::ParticipantBuiltinTopicData", "pkg::dds_::Type_", "::msg::dds_::Type_",
+        "pkg::msg::dds_::Type", "pkg::msg::dds_::_", "a::pkg::msg::dds_::Type_",
+        "pkg::::dds_::Type_"}) {
+    EXPECT_EQ(rmw_dds::ros_type_name(other), "") << other;
+  }
+}
+
 TEST(DdsNames, RequestIdCarriesTheClientInItsFirstEightBytes)
 {
   const rmw_dds::RequestHeader header{0x1122334455667788ULL, 42};

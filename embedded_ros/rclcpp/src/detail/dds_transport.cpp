@@ -101,17 +101,33 @@ rmw_dds::MatchCallback graph_notifier(const std::function<void()> & on_graph_cha
 
 constexpr size_t kClientBytes = 8;
 
+/// This process's handle of the request writer of the remote client that sent the request of
+/// `request_header`, which DdsServer keeps in writer_guid[8..15]; 0 for a request of a client in
+/// this process.
+uint64_t request_writer_of(const rmw_request_id_t & request_header)
+{
+  uint64_t writer = 0;
+  static_assert(sizeof(request_header.writer_guid) == kClientBytes + sizeof(writer), "guid");
+  std::memcpy(&writer, request_header.writer_guid + kClientBytes, sizeof(writer));
+  return writer;
+}
+
 }  // namespace
 
 DdsPublication::DdsPublication(
   rmw_dds::CycloneParticipant & participant, const EndpointInfo & info,
   const std::function<void()> & on_graph_change)
 : topic_(info.name),
+  dds_topic_(rmw_dds::dds_topic(info.name, members_of(info))),
   members_(members_of(info)),
   writer_(std::make_unique<rmw_dds::CycloneWriter>(
-    participant, rmw_dds::dds_topic(info.name, members_), rmw_dds::to_dds_qos(info.qos),
-    graph_notifier(on_graph_change)))
+    participant, dds_topic_, rmw_dds::to_dds_qos(info.qos), graph_notifier(on_graph_change)))
 {
+}
+
+std::vector<GraphEndpoint> DdsPublication::graph_endpoints() const
+{
+  return {GraphEndpoint{writer_->guid(), true, dds_topic_}};
 }
 
 size_t DdsPublication::matched_readers() const
@@ -140,7 +156,7 @@ void DdsPublication::publish(const void * message)
 DdsSubscription::DdsSubscription(
   rmw_dds::CycloneParticipant & participant, const EndpointInfo & info,
   std::weak_ptr<MessageQueue> inbox, const std::function<void()> & on_graph_change)
-: topic_(info.name)
+: topic_(info.name), dds_topic_(rmw_dds::dds_topic(info.name, members_of(info)))
 {
   const rmw_dds::MessageMembers & members = members_of(info);
   auto on_sample = [type = &members, topic = info.name, inbox = std::move(inbox)](
@@ -157,12 +173,16 @@ DdsSubscription::DdsSubscription(
     }
   };
   reader_ = std::make_unique<rmw_dds::CycloneReader>(
-    participant, rmw_dds::dds_topic(info.name, members),
-    rmw_dds::to_dds_qos(info.qos, /*ignore_local_publications=*/true), std::move(on_sample),
-    graph_notifier(on_graph_change));
+    participant, dds_topic_, rmw_dds::to_dds_qos(info.qos, /*ignore_local_publications=*/true),
+    std::move(on_sample), graph_notifier(on_graph_change));
 }
 
 DdsSubscription::~DdsSubscription() = default;
+
+std::vector<GraphEndpoint> DdsSubscription::graph_endpoints() const
+{
+  return {GraphEndpoint{reader_->guid(), false, dds_topic_}};
+}
 
 size_t DdsSubscription::matched_writers() const
 {
@@ -206,7 +226,6 @@ DdsServer::DdsServer(
     }
     ServiceMessage message;
     message.header = rmw_dds::to_request_id(header);
-    static_assert(sizeof(message.header.writer_guid) == kClientBytes + sizeof(writer), "guid");
     std::memcpy(message.header.writer_guid + kClientBytes, &writer, sizeof(writer));
     message.payload = std::move(request);
     target->push(std::move(message));
@@ -225,15 +244,12 @@ DdsServer::~DdsServer()
 
 bool DdsServer::is_remote_request(const rmw_request_id_t & request_header)
 {
-  uint64_t writer = 0;
-  std::memcpy(&writer, request_header.writer_guid + kClientBytes, sizeof(writer));
-  return writer != 0;
+  return request_writer_of(request_header) != 0;
 }
 
 bool DdsServer::send_response(const rmw_request_id_t & request_header, const void * response)
 {
-  uint64_t request_writer = 0;
-  std::memcpy(&request_writer, request_header.writer_guid + kClientBytes, sizeof(request_writer));
+  const uint64_t request_writer = request_writer_of(request_header);
   try {
     // A client whose request writer is no longer matched has left: nothing to answer.
     const auto client_participant = request_reader_->participant_of_writer(request_writer);
@@ -270,6 +286,13 @@ bool DdsServer::send_response(const rmw_request_id_t & request_header, const voi
       error.what());
     return false;
   }
+}
+
+std::vector<GraphEndpoint> DdsServer::graph_endpoints() const
+{
+  return {
+    GraphEndpoint{request_reader_->guid(), false, topics_.request},
+    GraphEndpoint{reply_writer_->guid(), true, topics_.reply}};
 }
 
 DdsClient::DdsClient(
@@ -319,6 +342,13 @@ bool DdsClient::server_matched() const
       error.what());
     return false;
   }
+}
+
+std::vector<GraphEndpoint> DdsClient::graph_endpoints() const
+{
+  return {
+    GraphEndpoint{request_writer_->guid(), true, topics_.request},
+    GraphEndpoint{reply_reader_->guid(), false, topics_.reply}};
 }
 
 bool DdsClient::send_request(int64_t sequence_number, const void * request)
@@ -374,6 +404,18 @@ DdsTransport::DdsTransport(std::unique_ptr<rmw_dds::CycloneParticipant> particip
 }
 
 DdsTransport::~DdsTransport() = default;
+
+std::unique_ptr<DdsGraph> DdsTransport::make_graph(std::function<void()> on_change)
+{
+  try {
+    return std::make_unique<DdsGraph>(*participant_, std::move(on_change));
+  } catch (const std::exception & error) {
+    RCLCPP_ERROR(
+      logger(), "No ROS graph over DDS: other processes will not see this one's nodes: %s",
+      error.what());
+    return nullptr;
+  }
+}
 
 namespace
 {

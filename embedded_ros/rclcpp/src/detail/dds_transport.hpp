@@ -6,7 +6,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "detail/dds_graph.hpp"
 #include "rclcpp/detail/domain.hpp"
 #include "rclcpp/detail/message_queue.hpp"
 #include "rclcpp/detail/service_queue.hpp"
@@ -38,9 +40,11 @@ public:
   void publish(const void * message);
   /// Readers of other processes matched; 0 (logged) when DDS cannot tell.
   size_t matched_readers() const;
+  std::vector<GraphEndpoint> graph_endpoints() const;
 
 private:
   std::string topic_;
+  rmw_dds::DdsTopic dds_topic_;
   const rmw_dds::MessageMembers & members_;
   std::unique_ptr<rmw_dds::CycloneWriter> writer_;
 };
@@ -57,9 +61,11 @@ public:
 
   /// Writers of other processes matched; 0 (logged) when DDS cannot tell.
   size_t matched_writers() const;
+  std::vector<GraphEndpoint> graph_endpoints() const;
 
 private:
   std::string topic_;
+  rmw_dds::DdsTopic dds_topic_;
   std::unique_ptr<rmw_dds::CycloneReader> reader_;
 };
 
@@ -84,6 +90,7 @@ public:
   /// Answers a remote client. A client that is gone is skipped; one whose reply reader is not
   /// matched within 100 ms is skipped with a warning. False when nothing was sent.
   bool send_response(const rmw_request_id_t & request_header, const void * response);
+  std::vector<GraphEndpoint> graph_endpoints() const;
 
 private:
   std::string service_;
@@ -112,6 +119,7 @@ public:
   bool server_matched() const;
   /// False (logged) when the request could not be written.
   bool send_request(int64_t sequence_number, const void * request);
+  std::vector<GraphEndpoint> graph_endpoints() const;
 
 private:
   rmw_dds::DdsService topics_;
@@ -149,6 +157,8 @@ public:
   std::unique_ptr<DdsClient> add_client(
     const EndpointInfo & info, std::weak_ptr<ServiceQueue> inbox,
     const std::function<void()> & on_graph_change);
+  /// The graph of the domain; nothing when DDS refuses its entities (logged).
+  std::unique_ptr<DdsGraph> make_graph(std::function<void()> on_change);
 
 private:
   std::unique_ptr<rmw_dds::CycloneParticipant> participant_;

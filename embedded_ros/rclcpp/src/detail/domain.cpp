@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "detail/dds_transport.hpp"
+#include "detail/name_validation.hpp"
+#include "rclcpp/logging.hpp"
 
 namespace rclcpp
 {
@@ -80,13 +82,52 @@ bool delivers_to(const EndpointInfo & publisher, const EndpointInfo & subscripti
     subscription.node_id == publisher.node_id);
 }
 
+/// Removes the entry of `id` from `entries` and returns it; nothing when there is none.
+template <typename Map>
+typename Map::mapped_type take_entry(Map & entries, uint64_t id)
+{
+  auto entry = entries.find(id);
+  if (entry == entries.end()) {
+    return nullptr;
+  }
+  auto value = std::move(entry->second);
+  entries.erase(entry);
+  return value;
+}
+
+/// Tells `graph` that the DDS readers and writers of `dds` came (or went).
+template <typename Endpoint>
+void announce(DdsGraph * graph, uintptr_t node_id, const Endpoint & dds, bool added)
+{
+  if (graph == nullptr || !dds) {
+    return;
+  }
+  try {
+    if (added) {
+      graph->add_endpoints(node_id, dds->graph_endpoints());
+    } else {
+      graph->remove_endpoints(dds->graph_endpoints());
+    }
+  } catch (const std::exception & error) {
+    RCLCPP_ERROR(
+      rclcpp::get_logger("rmw_dds"), "Could not tell the ROS graph of an endpoint: %s",
+      error.what());
+  }
+}
+
 }  // namespace
 
-Domain::Domain() : dds_(DdsTransport::from_environment()) {}
+Domain::Domain() : dds_(DdsTransport::from_environment())
+{
+  if (dds_) {
+    dds_graph_ = dds_->make_graph([this]() { notify_graph_change(); });
+  }
+}
 
 Domain::~Domain()
 {
   // DDS readers go before the transport's participant.
+  dds_graph_.reset();
   dds_subscriptions_.clear();
   dds_servers_.clear();
   dds_clients_.clear();
@@ -137,6 +178,7 @@ uint64_t Domain::add_publisher(const EndpointInfo & info)
   // DDS entities are made and deleted outside the lock: Cyclone may call back into the domain.
   if (dds_) {
     record->dds = dds_->add_publication(info, [this]() { notify_graph_change(); });
+    announce(dds_graph_.get(), info.node_id, record->dds, true);
   }
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t id = next_id_++;
@@ -153,18 +195,21 @@ uint64_t Domain::add_publisher(const EndpointInfo & info)
 void Domain::remove_publisher(uint64_t publisher_id)
 {
   std::shared_ptr<PublisherRecord> removed;  // deleted after the lock is released
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = publishers_.find(publisher_id);
-  if (it == publishers_.end()) {
-    return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = publishers_.find(publisher_id);
+    if (it == publishers_.end()) {
+      return;
+    }
+    removed = it->second;
+    auto topic = topics_.find(it->second->topic);
+    if (topic != topics_.end()) {
+      topic->second->publishers.erase(publisher_id);
+    }
+    publishers_.erase(it);
+    graph_changed_locked();
   }
-  removed = it->second;
-  auto topic = topics_.find(it->second->topic);
-  if (topic != topics_.end()) {
-    topic->second->publishers.erase(publisher_id);
-  }
-  publishers_.erase(it);
-  graph_changed_locked();
+  announce(dds_graph_.get(), removed->info.node_id, removed->dds, false);
 }
 
 void Domain::publish(uint64_t publisher_id, std::shared_ptr<const void> message)
@@ -255,6 +300,7 @@ uint64_t Domain::add_subscription(const EndpointInfo & info, std::weak_ptr<Messa
   // Samples may arrive as soon as the reader exists; they go straight into the inbox.
   std::shared_ptr<DdsSubscription> dds =
     dds_ ? dds_->add_subscription(info, inbox, [this]() { notify_graph_change(); }) : nullptr;
+  announce(dds_graph_.get(), info.node_id, dds, true);
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t id = next_id_++;
   auto & topic = topics_[info.name];
@@ -278,21 +324,20 @@ void Domain::remove_subscription(uint64_t subscription_id)
 {
   // Deleted after the lock is released: deleting a DDS reader waits for its callback.
   std::shared_ptr<DdsSubscription> dds;
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = subscription_topics_.find(subscription_id);
-  if (it == subscription_topics_.end()) {
-    return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = subscription_topics_.find(subscription_id);
+    if (it == subscription_topics_.end()) {
+      return;
+    }
+    dds = take_entry(dds_subscriptions_, subscription_id);
+    auto & topic = *topics_[it->second];
+    topic.subscriptions.erase(subscription_id);
+    rebuild_topic_subscribers(topic);
+    subscription_topics_.erase(it);
+    graph_changed_locked();
   }
-  auto reader = dds_subscriptions_.find(subscription_id);
-  if (reader != dds_subscriptions_.end()) {
-    dds = std::move(reader->second);
-    dds_subscriptions_.erase(reader);
-  }
-  auto & topic = *topics_[it->second];
-  topic.subscriptions.erase(subscription_id);
-  rebuild_topic_subscribers(topic);
-  subscription_topics_.erase(it);
-  graph_changed_locked();
+  announce(dds_graph_.get(), 0, dds, false);
 }
 
 size_t Domain::matched_publishers(uint64_t subscription_id) const
@@ -322,16 +367,20 @@ size_t Domain::matched_publishers(uint64_t subscription_id) const
 
 size_t Domain::count_publishers(const std::string & topic) const
 {
+  const size_t remote =
+    dds_graph_ ? dds_graph_->count_remote(rmw_dds::dds_topic_name(topic), true) : 0;
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = topics_.find(topic);
-  return it == topics_.end() ? 0 : it->second->publishers.size();
+  return remote + (it == topics_.end() ? 0 : it->second->publishers.size());
 }
 
 size_t Domain::count_subscriptions(const std::string & topic) const
 {
+  const size_t remote =
+    dds_graph_ ? dds_graph_->count_remote(rmw_dds::dds_topic_name(topic), false) : 0;
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = topics_.find(topic);
-  return it == topics_.end() ? 0 : it->second->subscriptions.size();
+  return remote + (it == topics_.end() ? 0 : it->second->subscriptions.size());
 }
 
 std::map<std::string, std::vector<std::string>> Domain::topic_names_and_types() const
@@ -352,6 +401,9 @@ std::map<std::string, std::vector<std::string>> Domain::topic_names_and_types() 
       add(topic.first, subscription.second.info.type);
     }
   }
+  if (dds_graph_) {
+    dds_graph_->add_remote_topics(result);
+  }
   return result;
 }
 
@@ -367,6 +419,9 @@ std::map<std::string, std::vector<std::string>> Domain::service_names_and_types(
       }
     }
   }
+  if (dds_graph_) {
+    dds_graph_->add_remote_services(result);
+  }
   return result;
 }
 
@@ -374,6 +429,7 @@ uint64_t Domain::add_service(const EndpointInfo & info, std::weak_ptr<ServiceQue
 {
   std::shared_ptr<DdsServer> dds =
     dds_ ? dds_->add_server(info, inbox, [this]() { notify_graph_change(); }) : nullptr;
+  announce(dds_graph_.get(), info.node_id, dds, true);
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t id = next_id_++;
   if (dds) {
@@ -392,33 +448,33 @@ uint64_t Domain::add_service(const EndpointInfo & info, std::weak_ptr<ServiceQue
 void Domain::remove_service(uint64_t service_id)
 {
   std::shared_ptr<DdsServer> dds;  // deleted after the lock is released
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = server_names_.find(service_id);
-  if (it == server_names_.end()) {
-    return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = server_names_.find(service_id);
+    if (it == server_names_.end()) {
+      return;
+    }
+    dds = take_entry(dds_servers_, service_id);
+    auto & servers = services_[it->second]->servers;
+    servers.erase(
+      std::remove_if(
+        servers.begin(), servers.end(),
+        [service_id](const auto & server) { return server.id == service_id; }),
+      servers.end());
+    if (servers.empty()) {
+      services_.erase(it->second);
+    }
+    server_names_.erase(it);
+    graph_changed_locked();
   }
-  auto server = dds_servers_.find(service_id);
-  if (server != dds_servers_.end()) {
-    dds = std::move(server->second);
-    dds_servers_.erase(server);
-  }
-  auto & servers = services_[it->second]->servers;
-  servers.erase(
-    std::remove_if(
-      servers.begin(), servers.end(),
-      [service_id](const auto & server) { return server.id == service_id; }),
-    servers.end());
-  if (servers.empty()) {
-    services_.erase(it->second);
-  }
-  server_names_.erase(it);
-  graph_changed_locked();
+  announce(dds_graph_.get(), 0, dds, false);
 }
 
 uint64_t Domain::add_client(const EndpointInfo & info, std::weak_ptr<ServiceQueue> inbox)
 {
   std::shared_ptr<DdsClient> dds =
     dds_ ? dds_->add_client(info, inbox, [this]() { notify_graph_change(); }) : nullptr;
+  announce(dds_graph_.get(), info.node_id, dds, true);
   std::lock_guard<std::mutex> lock(mutex_);
   const uint64_t id = next_id_++;
   clients_[id] = ClientRecord{info.name, info.type, std::move(inbox)};
@@ -432,14 +488,13 @@ uint64_t Domain::add_client(const EndpointInfo & info, std::weak_ptr<ServiceQueu
 void Domain::remove_client(uint64_t client_id)
 {
   std::shared_ptr<DdsClient> dds;  // deleted after the lock is released
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto client = dds_clients_.find(client_id);
-  if (client != dds_clients_.end()) {
-    dds = std::move(client->second);
-    dds_clients_.erase(client);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dds = take_entry(dds_clients_, client_id);
+    clients_.erase(client_id);
+    graph_changed_locked();
   }
-  clients_.erase(client_id);
-  graph_changed_locked();
+  announce(dds_graph_.get(), 0, dds, false);
 }
 
 std::shared_ptr<DdsClient> Domain::find_dds_client_locked(uint64_t client_id) const
@@ -534,27 +589,38 @@ bool Domain::send_response(
   return true;
 }
 
-void Domain::add_node(const std::string & fully_qualified_name)
+void Domain::add_node(uintptr_t node_id, const std::string & name_space, const std::string & name)
 {
+  if (dds_graph_) {
+    dds_graph_->add_node(node_id, name_space, name);
+  }
   std::lock_guard<std::mutex> lock(mutex_);
-  nodes_.push_back(fully_qualified_name);
+  nodes_.emplace_back(node_id, fully_qualified_name(name_space, name));
   graph_changed_locked();
 }
 
-void Domain::remove_node(const std::string & fully_qualified_name)
+void Domain::remove_node(uintptr_t node_id)
 {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = std::find(nodes_.begin(), nodes_.end(), fully_qualified_name);
-  if (it != nodes_.end()) {
-    nodes_.erase(it);
+  if (dds_graph_) {
+    dds_graph_->remove_node(node_id);
   }
+  std::lock_guard<std::mutex> lock(mutex_);
+  nodes_.erase(
+    std::remove_if(
+      nodes_.begin(), nodes_.end(), [node_id](const auto & node) { return node.first == node_id; }),
+    nodes_.end());
   graph_changed_locked();
 }
 
 std::vector<std::string> Domain::node_names() const
 {
+  std::vector<std::string> names =
+    dds_graph_ ? dds_graph_->remote_node_names() : std::vector<std::string>();
   std::lock_guard<std::mutex> lock(mutex_);
-  return nodes_;
+  for (const auto & node : nodes_) {
+    names.push_back(node.second);
+  }
+  return names;
 }
 
 uint64_t Domain::graph_version() const

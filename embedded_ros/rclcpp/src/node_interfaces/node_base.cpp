@@ -64,10 +64,15 @@ NodeBase::NodeBase(
     }).value_or(normalized_namespace));
   fully_qualified_name_ = rclcpp::detail::fully_qualified_name(this->namespace_, name_);
   default_callback_group_ = create_callback_group(CallbackGroupType::MutuallyExclusive);
-  rclcpp::detail::Domain::global().add_node(fully_qualified_name_);
+  rclcpp::detail::Domain::global().add_node(node_id(), this->namespace_, name_);
 }
 
-NodeBase::~NodeBase() { rclcpp::detail::Domain::global().remove_node(fully_qualified_name_); }
+NodeBase::~NodeBase() { rclcpp::detail::Domain::global().remove_node(node_id()); }
+
+uintptr_t NodeBase::node_id() const
+{
+  return reinterpret_cast<uintptr_t>(static_cast<const NodeBaseInterface *>(this));
+}
 
 const char * NodeBase::get_name() const { return name_.c_str(); }
 

@@ -1,6 +1,7 @@
 #ifndef RMW_DDS__CYCLONE_PARTICIPANT_HPP_
 #define RMW_DDS__CYCLONE_PARTICIPANT_HPP_
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -13,6 +14,13 @@
 
 namespace rmw_dds
 {
+
+/// The GUID of a DDS participant, reader or writer: 12 bytes of participant prefix, then the
+/// entity id.
+using Guid = std::array<uint8_t, 16>;
+
+/// The GUID of a Cyclone entity; throws std::runtime_error when Cyclone has none for it.
+Guid guid_of(int32_t entity);
 
 /// A Cyclone DDS domain participant. Its writers and readers carry samples that are already
 /// CDR-encoded (encapsulation header included), under the DDS topic and type names given, so a
@@ -30,6 +38,7 @@ public:
   CycloneParticipant & operator=(const CycloneParticipant &) = delete;
 
   int32_t handle() const { return participant_; }
+  Guid guid() const { return guid_of(participant_); }
 
 private:
   int32_t domain_ = 0;
@@ -59,6 +68,7 @@ public:
   bool matches_reader_of(uint64_t participant) const;
   /// The writer's instance handle, which rmw_cyclonedds uses as a client's identity.
   uint64_t instance_handle() const;
+  Guid guid() const { return guid_of(writer_); }
 
 private:
   MatchCallback on_match_;  // set before the writer exists
@@ -91,6 +101,7 @@ public:
   /// The instance handle of the participant of the matched writer `writer`; nothing when that
   /// writer is not (or no longer) matched.
   std::optional<uint64_t> participant_of_writer(uint64_t writer) const;
+  Guid guid() const { return guid_of(reader_); }
 
 private:
   static void on_data_available(int32_t reader, void * self);

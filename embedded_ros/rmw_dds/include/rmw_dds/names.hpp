@@ -42,6 +42,10 @@ std::string dds_type_name(const MessageMembers & members);
 /// std::invalid_argument for a name that is not "<pkg>/<kind>/<Type>".
 std::string dds_type_name(const std::string & ros_type_name);
 
+/// "<pkg>/<kind>/<Type>" for a DDS type name "<pkg>::<kind>::dds_::<Type>_"; empty for a name of
+/// another form.
+std::string ros_type_name(const std::string & dds_type_name);
+
 /// "rt" + the fully qualified topic name.
 std::string dds_topic_name(const std::string & fully_qualified_topic);
 /// "rq<service>Request" and "rr<service>Reply".

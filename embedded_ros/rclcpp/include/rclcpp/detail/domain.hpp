@@ -22,6 +22,7 @@ namespace detail
 {
 
 class DdsTransport;
+class DdsGraph;
 class DdsPublication;
 class DdsSubscription;
 class DdsServer;
@@ -66,8 +67,10 @@ public:
   /// Counts publishers in this process and matched ones in other processes.
   size_t matched_publishers(uint64_t subscription_id) const;
 
+  /// Publishers (subscriptions) of `topic` in this process and in other processes over DDS.
   size_t count_publishers(const std::string & topic) const;
   size_t count_subscriptions(const std::string & topic) const;
+  /// Topics and services of this process and of other processes over DDS.
   std::map<std::string, std::vector<std::string>> topic_names_and_types() const;
   std::map<std::string, std::vector<std::string>> service_names_and_types() const;
 
@@ -85,8 +88,10 @@ public:
   bool send_response(
     uint64_t service_id, const rmw_request_id_t & request_header, std::shared_ptr<void> response);
 
-  void add_node(const std::string & fully_qualified_name);
-  void remove_node(const std::string & fully_qualified_name);
+  /// `node_id` is the node's base interface's address, as in EndpointInfo.
+  void add_node(uintptr_t node_id, const std::string & name_space, const std::string & name);
+  void remove_node(uintptr_t node_id);
+  /// Fully qualified names of the nodes of this process and of other processes over DDS.
   std::vector<std::string> node_names() const;
 
   /// The current graph version; it changes whenever an endpoint or node comes or goes.
@@ -135,9 +140,12 @@ private:
   std::map<std::string, std::shared_ptr<Service>> services_;
   std::map<uint64_t, std::string> server_names_;
   std::map<uint64_t, ClientRecord> clients_;
-  std::vector<std::string> nodes_;
+  /// Fully qualified name of each node.
+  std::vector<std::pair<uintptr_t, std::string>> nodes_;
   /// Set when DDS carries topics to other processes; see DdsTransport.
   std::unique_ptr<DdsTransport> dds_;
+  /// Set with dds_: the nodes and endpoints of every process.
+  std::unique_ptr<DdsGraph> dds_graph_;
   std::map<uint64_t, std::shared_ptr<DdsSubscription>> dds_subscriptions_;
   /// Shared so that requests and replies can be written outside the lock.
   std::map<uint64_t, std::shared_ptr<DdsServer>> dds_servers_;

@@ -58,6 +58,7 @@ public:
   bool get_use_global_arguments() const;
 
 private:
+  uintptr_t node_id() const;
   RCLCPP_DISABLE_COPY(NodeBase)
 
   rclcpp::Context::SharedPtr context_;
