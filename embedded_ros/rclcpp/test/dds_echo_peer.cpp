@@ -145,7 +145,14 @@ int main(int argc, char ** argv)
         return rclcpp_action::GoalResponse::ACCEPT_AND_EXECUTE;
       },
       [](std::shared_ptr<PlannerGoalHandle>) { return rclcpp_action::CancelResponse::ACCEPT; },
-      [execution](std::shared_ptr<PlannerGoalHandle> goal) { execution->start(goal); }));
+      // A goal handle may outlive the server; holding the execution through it would end the
+      // execution on one of its own goal threads, which cannot join itself.
+      [weak_execution =
+         std::weak_ptr<PlannerExecution>(execution)](std::shared_ptr<PlannerGoalHandle> goal) {
+        if (const auto running = weak_execution.lock()) {
+          running->start(goal);
+        }
+      }));
   } else {
     auto client = rclcpp_action::create_client<Planner>(node, argv[2]);
     entities.push_back(client);
@@ -161,8 +168,8 @@ int main(int argc, char ** argv)
   rclcpp::executors::SingleThreadedExecutor executor;
   executor.add_node(node);
   embedded_ros_test::spin_until_input_closes(executor);
-  entities.clear();
   execution.reset();
+  entities.clear();
   rclcpp::shutdown();
   return 0;
 }
