@@ -178,20 +178,28 @@ int PlannerClient::send()
     }
     wait_.notify();
   };
-  options.feedback_callback =
-    [this, events](GoalHandle::SharedPtr, const std::shared_ptr<const Planner::Feedback> feedback) {
+  // The goal handle keeps these two callbacks, and `events` keeps the handle: they hold it
+  // weakly, or neither would ever be freed.
+  options.feedback_callback = [this, weak_events = std::weak_ptr<GoalEvents>(events)](
+                                GoalHandle::SharedPtr,
+                                const std::shared_ptr<const Planner::Feedback> feedback) {
+    if (const auto goal_events = weak_events.lock()) {
       {
         std::lock_guard<std::mutex> lock(wait_.mutex());
-        events->feedback.push_back(*feedback);
+        goal_events->feedback.push_back(*feedback);
       }
       wait_.notify();
-    };
-  options.result_callback = [this, events](const GoalHandle::WrappedResult & result) {
-    {
-      std::lock_guard<std::mutex> lock(wait_.mutex());
-      events->result = result;
     }
-    wait_.notify();
+  };
+  options.result_callback = [this, weak_events = std::weak_ptr<GoalEvents>(events)](
+                              const GoalHandle::WrappedResult & result) {
+    if (const auto goal_events = weak_events.lock()) {
+      {
+        std::lock_guard<std::mutex> lock(wait_.mutex());
+        goal_events->result = result;
+      }
+      wait_.notify();
+    }
   };
   client->async_send_goal(goal, options);
 
