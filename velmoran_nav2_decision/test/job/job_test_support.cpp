@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include <lifecycle_msgs/msg/state.hpp>
-#include <std_srvs/srv/set_bool.hpp>
 
 #include "blackboard_keys.hpp"
 
@@ -48,6 +47,7 @@ JobHarness::JobHarness(const std::string & tree_body, std::vector<rclcpp::Parame
   node_->blackboard_->set("test_tree_runs", 0);
   client_ = rclcpp::Node::make_shared("job_test_client");
   planner_ = rclcpp_action::create_client<Planner>(client_, "planner");
+  stop_task_ = client_->create_client<std_srvs::srv::SetBool>("stop_task");
   spinner_ =
     std::make_unique<Spinner>(std::vector<rclcpp::node_interfaces::NodeBaseInterface::SharedPtr>{
       node_->get_node_base_interface(), client_->get_node_base_interface()});
@@ -59,6 +59,7 @@ JobHarness::JobHarness(const std::string & tree_body, std::vector<rclcpp::Parame
 JobHarness::~JobHarness()
 {
   spinner_.reset();
+  stop_task_.reset();
   planner_.reset();
   node_.reset();
 }
@@ -103,9 +104,8 @@ int JobHarness::previousRunMode()
 
 void JobHarness::requestStop()
 {
-  auto stop_task = client_->create_client<std_srvs::srv::SetBool>("stop_task");
   auto response =
-    stop_task->async_send_request(std::make_shared<std_srvs::srv::SetBool::Request>());
+    stop_task_->async_send_request(std::make_shared<std_srvs::srv::SetBool::Request>());
   if (response.wait_for(kWait) != std::future_status::ready) {
     throw std::runtime_error("no stop_task response");
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <rclcpp_action/rclcpp_action.hpp>
+#include <std_srvs/srv/set_bool.hpp>
 #include <velmoran_protocol/action/planner.hpp>
 
 #include "node_test_support.hpp"
@@ -60,6 +61,8 @@ private:
   std::shared_ptr<NodeProbe> node_;
   rclcpp::Node::SharedPtr client_;
   PlannerClient::SharedPtr planner_;
+  /// Made once: a client made per call would put its creation into every stop a bench times.
+  rclcpp::Client<std_srvs::srv::SetBool>::SharedPtr stop_task_;
   std::unique_ptr<Spinner> spinner_;
 };
 
