@@ -35,8 +35,13 @@ int main(int argc, char ** argv)
   }
   if (options.node_process) {
     // This process talks to the node over DDS too: the transport is chosen at initialisation.
-    for (const auto & [name, value] : velmoran_nav2_sim::ScenarioRunner::nodeProcessTransport()) {
-      setenv(name.c_str(), value.c_str(), 1);
+    try {
+      for (const auto & [name, value] : velmoran_nav2_sim::ScenarioRunner::nodeProcessTransport()) {
+        setenv(name.c_str(), value.c_str(), 1);
+      }
+    } catch (const std::invalid_argument & error) {
+      std::cerr << error.what() << "\n";
+      return 2;
     }
   }
   rclcpp::init(argc, argv, rclcpp::InitOptions(), rclcpp::SignalHandlerOptions::None);

@@ -86,12 +86,27 @@ std::string ScenarioRunner::defaultPlotFile(const std::string & scenario_name)
 std::map<std::string, std::string> ScenarioRunner::nodeProcessTransport()
 {
   constexpr int kDomains = 232;
-  const char * domain = std::getenv("ROS_DOMAIN_ID");
+  std::string domain;
+  if (const char * given = std::getenv("ROS_DOMAIN_ID"); given != nullptr && *given != '\0') {
+    domain = given;
+    // Refused here, not later by both processes, which would then stay off DDS and never meet.
+    std::size_t used = 0;
+    int id = -1;
+    try {
+      id = std::stoi(domain, &used);
+    } catch (const std::exception &) {
+      used = 0;
+    }
+    if (used != domain.size() || id < 0 || id > kDomains) {
+      throw std::invalid_argument(fmt::format(
+        "--node-process: ROS_DOMAIN_ID '{}' is not a domain id from 0 to {}", domain, kDomains));
+    }
+  } else {
+    domain = std::to_string(1 + getpid() % kDomains);
+  }
   return {
     {"RMW_IMPLEMENTATION", "rmw_cyclonedds_cpp"},
-    {"ROS_DOMAIN_ID", domain != nullptr && *domain != '\0'
-                        ? std::string(domain)
-                        : std::to_string(1 + getpid() % kDomains)},
+    {"ROS_DOMAIN_ID", domain},
     {"ROS_LOCALHOST_ONLY", "1"}};
 }
 

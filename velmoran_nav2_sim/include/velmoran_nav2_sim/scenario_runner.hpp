@@ -42,7 +42,8 @@ public:
   /// For a run with the node in a child process: the variables that put this process and the
   /// node's on DDS (rmw_cyclonedds_cpp), on loopback only, in a domain of their own:
   /// ROS_DOMAIN_ID from the environment when it is set, else one from 1 to 232 picked by this
-  /// process's id. This process sets them before it initialises ROS.
+  /// process's id. This process sets them before it initialises ROS. Throws
+  /// std::invalid_argument for a ROS_DOMAIN_ID that is no such domain id.
   static std::map<std::string, std::string> nodeProcessTransport();
 
   /// Exit status: 0 when every job ended as the scenario expects and the node's process (if any)
