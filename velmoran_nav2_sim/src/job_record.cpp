@@ -12,6 +12,10 @@ std::vector<std::string> JobRecord::mismatches() const
     return found;
   }
   const std::string job = fmt::format("job {} '{}'", number, name);
+  if (!lost_because.empty()) {
+    found.push_back(fmt::format("{}: failed: {}", job, lost_because));
+    return found;
+  }
   if (!finished) {
     found.push_back(fmt::format("{}: no result", job));
     return found;

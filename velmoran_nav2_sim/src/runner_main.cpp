@@ -1,4 +1,5 @@
 // velmoran_nav2_sim_runner: plays a scenario through the decision node and a simulated robot.
+#include <cstdlib>
 #include <iostream>
 #include <stdexcept>
 #include <string>
@@ -23,6 +24,7 @@ int main(int argc, char ** argv)
   defaults.scenario_file = VELMORAN_SIM_DEFAULT_SCENARIO;
   defaults.tree_file = VELMORAN_SIM_DEFAULT_TREE;
   defaults.plugin_libraries = {VELMORAN_SIM_NODES_LIBRARY};
+  defaults.node_executable = VELMORAN_SIM_NODE_EXECUTABLE;
   velmoran_nav2_sim::ScenarioRunner::Options options;
   try {
     options = velmoran_nav2_sim::ScenarioRunner::parseArguments(
@@ -30,6 +32,17 @@ int main(int argc, char ** argv)
   } catch (const std::invalid_argument & error) {
     std::cerr << error.what() << "\n";
     return 2;
+  }
+  if (options.node_process) {
+    // This process talks to the node over DDS too: the transport is chosen at initialisation.
+    try {
+      for (const auto & [name, value] : velmoran_nav2_sim::ScenarioRunner::nodeProcessTransport()) {
+        setenv(name.c_str(), value.c_str(), 1);
+      }
+    } catch (const std::invalid_argument & error) {
+      std::cerr << error.what() << "\n";
+      return 2;
+    }
   }
   rclcpp::init(argc, argv, rclcpp::InitOptions(), rclcpp::SignalHandlerOptions::None);
   velmoran::Logger::Instance("nav2_decision");

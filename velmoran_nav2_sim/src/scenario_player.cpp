@@ -23,6 +23,8 @@ constexpr std::chrono::seconds kJobTimeout{60};
 constexpr std::chrono::milliseconds kCancelGrace{500};
 /// How often a wait for an answer looks for an interruption.
 constexpr std::chrono::milliseconds kInterruptPoll{20};
+/// How often the wait for the node's action server looks whether the node's process ended.
+constexpr std::chrono::milliseconds kServerPoll{100};
 
 using GoalStatus = action_msgs::msg::GoalStatus;
 using Planner = velmoran_protocol::action::Planner;
@@ -91,12 +93,57 @@ ScenarioPlayer::ScenarioPlayer(
     "planner/_action/status", rclcpp::QoS(rclcpp::KeepLast(10)),
     [this](action_msgs::msg::GoalStatusArray::ConstSharedPtr status) { onStatus(*status); });
   spinner_.add(node_);
-  if (!planner_->wait_for_action_server(kAnswerTimeout)) {
-    throw std::runtime_error("the decision node serves no \"planner\" action");
+  host_.onNodeExit([this](const NodeProcess::Exit & exit) { onNodeExit(exit); });
+  // A node in a child process may end before it serves; that ends the wait too.
+  const auto deadline = std::chrono::steady_clock::now() + kAnswerTimeout;
+  while (!planner_->wait_for_action_server(kServerPoll)) {
+    if (nodeExited() || std::chrono::steady_clock::now() >= deadline) {
+      host_.onNodeExit({});
+      throw std::runtime_error("the decision node serves no \"planner\" action");
+    }
   }
 }
 
-ScenarioPlayer::~ScenarioPlayer() = default;
+ScenarioPlayer::~ScenarioPlayer() { host_.onNodeExit({}); }
+
+bool ScenarioPlayer::nodeExited() const
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  return node_exited_;
+}
+
+void ScenarioPlayer::onNodeExit(const NodeProcess::Exit & exit)
+{
+  const std::string why = "the node process " + exit.describe();
+  SimRobot & robot = host_.robot();
+  std::vector<std::string> lines;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    node_exited_ = true;
+    for (auto & record : jobs_) {
+      if (record.finished || record.outcome != "no result") {
+        continue;
+      }
+      record.finished = true;
+      record.outcome = "failed";
+      record.lost_because = why + " while the job ran";
+      record.sim_end = robot.simTime();
+      record.distance = robot.distanceDriven(record.number);
+      lines.push_back(ResultTable::progressLine(record, job_count_) + ": " + record.lost_because);
+    }
+    if (lines.empty()) {
+      problems_.push_back(why + " during the run");
+    }
+    awaiting_forwarded_.reset();
+    interrupted_ = true;
+  }
+  changed_.notify_all();
+  progress_ << "[scenario] " << why << "\n";
+  for (const auto & line : lines) {
+    progress_ << line << "\n";
+  }
+  progress_ << std::flush;
+}
 
 void ScenarioPlayer::play()
 {

@@ -1,6 +1,9 @@
 #include "velmoran_nav2_sim/scenario_runner.hpp"
 
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <stdexcept>
 #include <string_view>
 
@@ -18,7 +21,7 @@ namespace velmoran_nav2_sim
 std::string ScenarioRunner::usage()
 {
   return "usage: velmoran_nav2_sim_runner [scenario.yaml] [--time-factor F] [--plot FILE.svg] "
-         "[--tree FILE.xml]\n";
+         "[--tree FILE.xml] [--node-process]\n";
 }
 
 ScenarioRunner::Options ScenarioRunner::parseArguments(
@@ -55,6 +58,8 @@ ScenarioRunner::Options ScenarioRunner::parseArguments(
       options.plot_file = value();
     } else if (argument == "--tree") {
       options.tree_file = value();
+    } else if (argument == "--node-process") {
+      options.node_process = true;
     } else if (!argument.empty() && argument[0] != '-' && !scenario_given) {
       options.scenario_file = argument;
       scenario_given = true;
@@ -76,6 +81,33 @@ std::string ScenarioRunner::defaultPlotFile(const std::string & scenario_name)
     stem += plain && !(c == '.' && stem.empty()) ? c : '_';
   }
   return (stem.empty() ? std::string("scenario") : stem) + ".svg";
+}
+
+std::map<std::string, std::string> ScenarioRunner::nodeProcessTransport()
+{
+  constexpr int kDomains = 232;
+  std::string domain;
+  if (const char * given = std::getenv("ROS_DOMAIN_ID"); given != nullptr && *given != '\0') {
+    domain = given;
+    // Refused here, not later by both processes, which would then stay off DDS and never meet.
+    std::size_t used = 0;
+    int id = -1;
+    try {
+      id = std::stoi(domain, &used);
+    } catch (const std::exception &) {
+      used = 0;
+    }
+    if (used != domain.size() || id < 0 || id > kDomains) {
+      throw std::invalid_argument(fmt::format(
+        "--node-process: ROS_DOMAIN_ID '{}' is not a domain id from 0 to {}", domain, kDomains));
+    }
+  } else {
+    domain = std::to_string(1 + getpid() % kDomains);
+  }
+  return {
+    {"RMW_IMPLEMENTATION", "rmw_cyclonedds_cpp"},
+    {"ROS_DOMAIN_ID", domain},
+    {"ROS_LOCALHOST_ONLY", "1"}};
 }
 
 int ScenarioRunner::run(
@@ -100,6 +132,10 @@ int ScenarioRunner::run(
   host_options.time_factor = time_factor;
   host_options.start = scenario.start;
   host_options.obstacles = scenario.obstacles;
+  if (options.node_process) {
+    host_options.node_executable = options.node_executable;
+    host_options.node_environment = nodeProcessTransport();
+  }
 
   err << fmt::format(
     "[scenario] {} ({}): {} steps, time factor {}\n", scenario.name, scenario.file,
@@ -109,14 +145,29 @@ int ScenarioRunner::run(
   std::vector<std::string> mismatches;
   SvgPlot::Content plot;
   int stop_commands = 0;
+  std::string node_problem;
   try {
     SimulationHost host(host_options);
+    if (const pid_t node = host.nodeProcessId()) {
+      err << fmt::format(
+        "[scenario] the node runs in process {} (DDS domain {})\n", node,
+        host_options.node_environment.at("ROS_DOMAIN_ID"));
+    }
     ScenarioPlayer player(scenario, host, err);
     interruption.setHandler([&player]() { player.interrupt(); });
     player.play();
     interruption.clearHandler();
+    if (const auto node_exit = host.stopNode()) {
+      err << fmt::format("[scenario] the node process {}\n", node_exit->describe());
+      if (!node_exit->clean() && !player.nodeExited()) {
+        node_problem = fmt::format("the node process {} when stopped", node_exit->describe());
+      }
+    }
     jobs = player.jobs();
     mismatches = player.mismatches();
+    if (!node_problem.empty()) {
+      mismatches.push_back(node_problem);
+    }
     plot.trajectory = host.robot().trajectory();
     stop_commands = host.robot().stopCommands();
     plot.title = fmt::format(

@@ -1,8 +1,15 @@
 #include "velmoran_nav2_sim/sim_world.hpp"
 
+#include <cstdlib>
 #include <iostream>
 #include <stdexcept>
 #include <utility>
+
+#include <fmt/format.h>
+
+#include "velmoran_nav2_sim/remote_robot.hpp"
+#include "velmoran_nav2_sim/world_link.hpp"
+#include "velmoran_nav2_sim/world_protocol.hpp"
 
 namespace velmoran_nav2_sim
 {
@@ -13,6 +20,25 @@ SimWorld & SimWorld::instance()
   return world;
 }
 
+SimWorld::SimWorld()
+{
+  if (const char * address = std::getenv(WorldLink::kAddressVariable)) {
+    remote_address_ = address;
+  }
+}
+
+std::shared_ptr<WorldLink> SimWorld::remote() const
+{
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (remote_address_.empty()) {
+    return nullptr;
+  }
+  if (!link_) {
+    link_ = std::make_shared<WorldLink>(remote_address_);
+  }
+  return link_;
+}
+
 void SimWorld::setRobot(std::shared_ptr<MobileBase> robot)
 {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -21,7 +47,11 @@ void SimWorld::setRobot(std::shared_ptr<MobileBase> robot)
 
 std::shared_ptr<MobileBase> SimWorld::robot() const
 {
+  const auto link = remote();
   std::lock_guard<std::mutex> lock(mutex_);
+  if (link && !robot_) {
+    return std::make_shared<RemoteRobot>(link);
+  }
   if (!robot_) {
     throw std::runtime_error("no simulated robot in this process: the simulation host sets one");
   }
@@ -36,15 +66,18 @@ void SimWorld::setObstacles(std::vector<Polygon2D> obstacles)
 
 std::vector<Polygon2D> SimWorld::obstacles() const
 {
+  if (const auto link = remote()) {
+    return world_protocol::parseObstacles(link->call("obstacles"));
+  }
   std::lock_guard<std::mutex> lock(mutex_);
   return obstacles_;
 }
 
 std::optional<std::size_t> SimWorld::obstacleAt(const Point2D & point) const
 {
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (std::size_t i = 0; i < obstacles_.size(); ++i) {
-    if (contains(obstacles_[i], point)) {
+  const std::vector<Polygon2D> all = obstacles();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (contains(all[i], point)) {
       return i;
     }
   }
@@ -65,6 +98,9 @@ void SimWorld::disarmFault(int action_id)
 
 std::optional<Fault> SimWorld::faultFor(int action_id) const
 {
+  if (const auto link = remote()) {
+    return world_protocol::parseFault(link->call(fmt::format("fault {}", action_id)));
+  }
   std::lock_guard<std::mutex> lock(mutex_);
   const auto found = faults_.find(action_id);
   if (found == faults_.end()) {
@@ -75,6 +111,9 @@ std::optional<Fault> SimWorld::faultFor(int action_id) const
 
 bool SimWorld::takeForcedFailure(int action_id)
 {
+  if (const auto link = remote()) {
+    return link->call(fmt::format("take-failure {}", action_id)) == "1";
+  }
   std::lock_guard<std::mutex> lock(mutex_);
   const auto found = faults_.find(action_id);
   if (found == faults_.end() || found->second.kind != Fault::Kind::kAlwaysFailure) {

@@ -1,14 +1,51 @@
 #include "velmoran_nav2_sim/simulation_host.hpp"
 
-#include <stdexcept>
+#include <unistd.h>
 
+#include <chrono>
+#include <stdexcept>
+#include <utility>
+
+#include <fmt/format.h>
 #include <lifecycle_msgs/msg/state.hpp>
+#include <lifecycle_msgs/srv/get_state.hpp>
 
 #include "nav_decision.hpp"
 #include "velmoran_nav2_sim/sim_world.hpp"
+#include "velmoran_nav2_sim/world_link.hpp"
 
 namespace velmoran_nav2_sim
 {
+
+namespace
+{
+/// How long the node's process may take to become active: far above what a working node needs.
+constexpr std::chrono::seconds kNodeStartTimeout{20};
+/// The wait of one state request, after which it is asked again.
+constexpr std::chrono::milliseconds kStateAnswerTimeout{500};
+
+/// A YAML single-quoted scalar: the text as it is, whatever characters a path holds.
+std::string yamlString(const std::string & text)
+{
+  std::string quoted = "'";
+  for (const char c : text) {
+    quoted += c == '\'' ? std::string("''") : std::string(1, c);
+  }
+  return quoted + "'";
+}
+
+/// The same parameters the node in this process gets, as command-line overrides.
+std::vector<std::string> nodeArguments(const SimulationHost::Options & options)
+{
+  std::string libraries;
+  for (const auto & library : options.plugin_libraries) {
+    libraries += (libraries.empty() ? "" : ", ") + yamlString(library);
+  }
+  return {
+    "--ros-args", "-p", "behavior_tree:=" + yamlString(options.tree_file), "-p",
+    "plugin_lib_names:=[" + libraries + "]"};
+}
+}  // namespace
 
 SimulationHost::SimulationHost(const Options & options)
 {
@@ -26,6 +63,17 @@ SimulationHost::SimulationHost(const Options & options)
   costmap_spinner_.add(global_costmap_->node());
   spinner_.add(robot_->node());
 
+  if (!options.node_executable.empty()) {
+    world_server_ =
+      std::make_unique<WorldLinkServer>(world, fmt::format("velmoran_sim_world_{}", getpid()));
+    auto environment = options.node_environment;
+    environment[WorldLink::kAddressVariable] = world_server_->address();
+    node_process_ = std::make_unique<NodeProcess>(
+      options.node_executable, nodeArguments(options), environment,
+      [this](const NodeProcess::Exit & exit) { nodeEnded(exit); });
+    waitUntilNodeActive(options.tree_file);
+    return;
+  }
   rclcpp::NodeOptions node_options;
   node_options.parameter_overrides(
     {rclcpp::Parameter("behavior_tree", options.tree_file),
@@ -42,10 +90,78 @@ SimulationHost::SimulationHost(const Options & options)
 
 SimulationHost::~SimulationHost()
 {
+  stopNode();
   spinner_.stop();
   decision_.reset();
   costmap_spinner_.stop();
+  world_server_.reset();
   SimWorld::instance().reset();
+}
+
+void SimulationHost::waitUntilNodeActive(const std::string & tree_file)
+{
+  // Its action servers can be seen as soon as it is configured, but take goals only once it is
+  // active: the lifecycle state says when.
+  using GetState = lifecycle_msgs::srv::GetState;
+  const auto watch = std::make_shared<rclcpp::Node>("velmoran_sim_node_watch");
+  rclcpp::executors::SingleThreadedExecutor executor;
+  executor.add_node(watch);
+  const auto client = watch->create_client<GetState>("/velmoran_nav2_decision/get_state");
+  const auto deadline = std::chrono::steady_clock::now() + kNodeStartTimeout;
+  while (!node_process_->exit() && std::chrono::steady_clock::now() < deadline) {
+    if (!client->wait_for_service(kStateAnswerTimeout)) {
+      continue;
+    }
+    auto answer = client->async_send_request(std::make_shared<GetState::Request>());
+    if (
+      executor.spin_until_future_complete(answer, kStateAnswerTimeout) ==
+        rclcpp::FutureReturnCode::SUCCESS &&
+      answer.get()->current_state.id == lifecycle_msgs::msg::State::PRIMARY_STATE_ACTIVE) {
+      return;
+    }
+    client->remove_pending_request(answer.request_id);
+    node_process_->waitForExit(kStateAnswerTimeout);
+  }
+  if (const auto exit = node_process_->exit()) {
+    throw std::runtime_error(
+      fmt::format("the decision node's process {} before it became active", exit->describe()));
+  }
+  throw std::runtime_error(fmt::format(
+    "the decision node's process did not become active within {} s with the tree {}",
+    kNodeStartTimeout.count(), tree_file));
+}
+
+void SimulationHost::onNodeExit(std::function<void(const NodeProcess::Exit &)> handler)
+{
+  std::lock_guard<std::mutex> lock(node_exit_mutex_);
+  node_exit_handler_ = std::move(handler);
+  if (node_exit_handler_ && early_exit_) {
+    node_exit_handler_(*early_exit_);
+  }
+}
+
+void SimulationHost::nodeEnded(const NodeProcess::Exit & exit)
+{
+  std::lock_guard<std::mutex> lock(node_exit_mutex_);
+  if (stopping_node_) {
+    return;
+  }
+  early_exit_ = exit;
+  if (node_exit_handler_) {
+    node_exit_handler_(exit);
+  }
+}
+
+std::optional<NodeProcess::Exit> SimulationHost::stopNode()
+{
+  if (!node_process_) {
+    return std::nullopt;
+  }
+  {
+    std::lock_guard<std::mutex> lock(node_exit_mutex_);
+    stopping_node_ = true;
+  }
+  return node_process_->stop();
 }
 
 }  // namespace velmoran_nav2_sim

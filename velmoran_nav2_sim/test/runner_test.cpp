@@ -151,6 +151,22 @@ TEST(ScenarioFiles, FilesThatAreNoPlainScenarioAreRefusedUnread)
   std::filesystem::remove_all(directory);
 }
 
+TEST(ScenarioRunner, NodeProcessRefusesADomainIdThatIsNone)
+{
+  // Refused before ROS starts: the node's process and this one would stay off DDS and never meet.
+  for (const std::string domain : {"abc", "233", "-1", "7x"}) {
+    ChildProcess runner(
+      VELMORAN_SIM_RUNNER, {VELMORAN_SIM_SCENARIOS "/faults.yaml", "--node-process"},
+      {{"ROS_DOMAIN_ID", domain}});
+    const auto end = runner.waitForExit(std::chrono::seconds(20));
+    ASSERT_TRUE(end.has_value()) << domain << ": still runs";
+    EXPECT_TRUE(end->exited && end->code == 2) << domain << "\n" << runner.output();
+    EXPECT_EQ(
+      runner.output(),
+      "--node-process: ROS_DOMAIN_ID '" + domain + "' is not a domain id from 0 to 232\n");
+  }
+}
+
 TEST(ScenarioRunner, ASignalCancelsTheRunningJobAndEndsWithTheTableOfWhatRan)
 {
   const struct

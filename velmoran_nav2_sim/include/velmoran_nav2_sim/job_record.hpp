@@ -26,10 +26,12 @@ struct JobRecord
   Polygon2D lift_car;
 
   bool finished = false;
-  /// "succeeded", "aborted", "canceled", or "no result".
+  /// "succeeded", "aborted", "canceled", "failed" (lost_because says why), or "no result".
   std::string outcome = "no result";
   /// Still running when the run was interrupted (and then cancelled).
   bool interrupted = false;
+  /// Why the job failed without a result from the node (its process exited), if it did.
+  std::string lost_because;
   int32_t err_num = 0;
   int32_t index = 0;
   std::string message;

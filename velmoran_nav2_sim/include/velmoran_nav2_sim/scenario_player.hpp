@@ -47,6 +47,8 @@ public:
   void play();
   /// Ends play() early; any thread. The jobs it cancels are marked interrupted.
   void interrupt();
+  /// Whether the node's process ended while the scenario played: its running jobs then failed.
+  bool nodeExited() const;
 
   /// The jobs in the order they were sent.
   std::vector<JobRecord> jobs() const;
@@ -77,6 +79,8 @@ private:
   template <typename FutureT>
   bool answered(const FutureT & future, std::chrono::milliseconds timeout) const;
   void cancelRunningJobs();
+  /// The node's process ended: fails the running jobs and ends play().
+  void onNodeExit(const NodeProcess::Exit & exit);
 
   const Scenario & scenario_;
   SimulationHost & host_;
@@ -102,6 +106,7 @@ private:
   std::optional<std::size_t> awaiting_forwarded_;
   std::vector<std::string> problems_;
   std::atomic<bool> interrupted_{false};
+  bool node_exited_ = false;
   /// Runs the callbacks of `node_`, which use every member above; declared last so that its
   /// thread has ended before any of them is destroyed.
   SpinThread spinner_;

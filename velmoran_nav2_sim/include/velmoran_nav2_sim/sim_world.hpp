@@ -7,11 +7,14 @@
 #include <vector>
 
 #include <string>
+
 #include "velmoran_nav2_sim/geometry.hpp"
 #include "velmoran_nav2_sim/mobile_base.hpp"
 
 namespace velmoran_nav2_sim
 {
+
+class WorldLink;
 
 /// A fault a job is to meet, armed for the job's action id.
 struct Fault
@@ -24,7 +27,9 @@ struct Fault
 
 /// What the simulated tree nodes share with whoever hosts the simulation: the robot, the
 /// obstacles of the map and the faults armed for jobs. One per process, like the hardware it
-/// stands for; the host fills it before jobs run.
+/// stands for; the host fills it before jobs run. In a process started with
+/// WorldLink::kAddressVariable set (the decision node's own, when the runner starts it as a child
+/// process), it is the host process's world: robot, obstacles and faults are asked for there.
 class SimWorld
 {
 public:
@@ -55,9 +60,14 @@ public:
   void reset();
 
 private:
-  SimWorld() = default;
+  SimWorld();
+
+  /// The link to the host's world, connected on first use; empty in the host itself.
+  std::shared_ptr<WorldLink> remote() const;
 
   mutable std::mutex mutex_;
+  std::string remote_address_;
+  mutable std::shared_ptr<WorldLink> link_;
   std::shared_ptr<MobileBase> robot_;
   std::vector<Polygon2D> obstacles_;
   std::map<int, Fault> faults_;
