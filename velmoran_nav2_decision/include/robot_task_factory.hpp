@@ -1,9 +1,8 @@
 #pragma once
 
-#include <cstdint>
-#include <map>
 #include <memory>
-#include <string>
+
+#include <velmoran_protocol/run_modes.hpp>
 
 #include "comb_nav_task.hpp"
 #include "dynamic_coverage_task.hpp"
@@ -34,7 +33,7 @@ public:
     const std::shared_ptr<const Goal> & goal, const BT::Blackboard::Ptr & blackboard,
     BT::Tree * tree)
   {
-    LOG_INFO("run_mode is {}", runModeName(goal->run_mode));
+    LOG_INFO("run_mode is {}", velmoran_protocol::runModeName(goal->run_mode));
     switch (goal->run_mode) {
       case Goal::STATICHUICOVERAGE:
       case Goal::STATICGONGCOVERAGE:
@@ -63,39 +62,6 @@ public:
       default:
         return std::make_shared<NavigationTask>(blackboard, tree);
     }
-  }
-
-  /// The name of a run mode, "UNKNOWN" for values that are none.
-  static const std::string & runModeName(int32_t run_mode)
-  {
-    static const std::map<int32_t, std::string> names{
-      {Goal::NONE, "NONE"},
-      {Goal::NAVIGATION, "NAVIGATION"},
-      {Goal::STATICHUICOVERAGE, "STATICHUICOVERAGE"},
-      {Goal::CHARGE, "CHARGE"},
-      {Goal::NAVIGATIONPID, "NAVIGATIONPID"},
-      {Goal::LIFT, "LIFT"},
-      {Goal::LIFT_OUT, "LIFT_OUT"},
-      {Goal::LIFT_WAITING_AREA, "LIFT_WAITING_AREA"},
-      {Goal::NAVIGATION4DYNAMICCOVERAGE, "NAVIGATION4DYNAMICCOVERAGE"},
-      {Goal::DYNAMICCOVERAGE, "DYNAMICCOVERAGE"},
-      {Goal::DYNAMICCOVERAGERESIDUESZONES, "DYNAMICCOVERAGERESIDUESZONES"},
-      {Goal::NAVIGATION4WATERUPTAKE, "NAVIGATION4WATERUPTAKE"},
-      {Goal::FIXED_DISTANCE_NAVIGATION, "FIXED_DISTANCE_NAVIGATION"},
-      {Goal::NARROW_SPACE_NAVIGATION, "NARROW_SPACE_NAVIGATION"},
-      {Goal::ENTER_CUBICLE, "ENTER_CUBICLE"},
-      {Goal::EXIT_CUBICLE, "EXIT_CUBICLE"},
-      {Goal::NAVIGATION_ALLOW_HORIZONTAL_MOVEMENT, "NAVIGATION_ALLOW_HORIZONTAL_MOVEMENT"},
-      {Goal::NAVIGATION_PRECISE_GOAL_REACHING, "NAVIGATION_PRECISE_GOAL_REACHING"},
-      {Goal::STATICGONGCOVERAGE, "STATICGONGCOVERAGE"},
-      {Goal::NAVIGATION_POSE_OFFSET, "NAVIGATION_POSE_OFFSET"},
-      {Goal::NAVIGATION_LATERAL_MOVE, "NAVIGATION_LATERAL_MOVE"},
-      {Goal::NAVIGATION_LATERAL_MOVE_WITH_ODOM, "NAVIGATION_LATERAL_MOVE_WITH_ODOM"},
-      {Goal::NAVIGATION_WITH_ARM, "NAVIGATION_WITH_ARM"},
-    };
-    static const std::string unknown = "UNKNOWN";
-    const auto name = names.find(run_mode);
-    return name != names.end() ? name->second : unknown;
   }
 };
 

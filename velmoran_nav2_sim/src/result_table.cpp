@@ -6,7 +6,7 @@
 
 #include <fmt/format.h>
 
-#include "robot_task_factory.hpp"
+#include <velmoran_protocol/run_modes.hpp>
 
 namespace velmoran_nav2_sim
 {
@@ -49,8 +49,9 @@ Row rowOf(const JobRecord & job)
 
 std::string ResultTable::runModeName(int32_t run_mode)
 {
-  const std::string & name = bt_navigator::RobotTaskFactory::runModeName(run_mode);
-  return name == "UNKNOWN" ? fmt::format("UNKNOWN({})", run_mode) : name;
+  const std::string & name = velmoran_protocol::runModeName(run_mode);
+  return name == velmoran_protocol::kUnknownRunModeName ? fmt::format("{}({})", name, run_mode)
+                                                        : name;
 }
 
 std::string ResultTable::format(const std::vector<JobRecord> & jobs)

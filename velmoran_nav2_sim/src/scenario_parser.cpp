@@ -7,13 +7,13 @@
 #include <cerrno>
 #include <cmath>
 #include <limits>
-#include <map>
 #include <set>
 #include <string_view>
 
 #include <fmt/format.h>
 #include <yaml-cpp/yaml.h>
 #include <velmoran_protocol/action/planner.hpp>
+#include <velmoran_protocol/run_modes.hpp>
 
 namespace velmoran_nav2_sim
 {
@@ -461,7 +461,7 @@ private:
   int32_t runMode(const YAML::Node & node, const std::string & field)
   {
     const std::string name = text(node, field);
-    if (const auto named = runModeFromText(name)) {
+    if (const auto named = velmoran_protocol::runModeByName(name)) {
       return *named;
     }
     int64_t number = 0;
@@ -641,47 +641,6 @@ Scenario ScenarioParser::parseText(const std::string & text, const std::string &
     // Every value is checked before it is converted; this is the last line of defence.
     throw ScenarioError(file, error.mark.line + 1, "yaml", error.msg);
   }
-}
-
-std::optional<int32_t> runModeFromText(const std::string & text)
-{
-  static const std::map<std::string, int32_t> modes{
-    {"NONE", Goal::NONE},
-    {"NAVIGATION", Goal::NAVIGATION},
-    {"STATICHUICOVERAGE", Goal::STATICHUICOVERAGE},
-    {"CHARGE", Goal::CHARGE},
-    {"NAVIGATIONPID", Goal::NAVIGATIONPID},
-    {"LIFT", Goal::LIFT},
-    {"LIFT_OUT", Goal::LIFT_OUT},
-    {"LIFT_WAITING_AREA", Goal::LIFT_WAITING_AREA},
-    {"NAVIGATION4DYNAMICCOVERAGE", Goal::NAVIGATION4DYNAMICCOVERAGE},
-    {"DYNAMICCOVERAGE", Goal::DYNAMICCOVERAGE},
-    {"DYNAMICCOVERAGERESIDUESZONES", Goal::DYNAMICCOVERAGERESIDUESZONES},
-    {"NAVIGATION4WATERUPTAKE", Goal::NAVIGATION4WATERUPTAKE},
-    {"FIXED_DISTANCE_NAVIGATION", Goal::FIXED_DISTANCE_NAVIGATION},
-    {"NAVIGATION_POSE_OFFSET", Goal::NAVIGATION_POSE_OFFSET},
-    {"NAVIGATION_LATERAL_MOVE", Goal::NAVIGATION_LATERAL_MOVE},
-    {"NAVIGATION_LATERAL_MOVE_WITH_ODOM", Goal::NAVIGATION_LATERAL_MOVE_WITH_ODOM},
-    {"NAVIGATION_WITH_ARM", Goal::NAVIGATION_WITH_ARM},
-    {"NARROW_SPACE_NAVIGATION", Goal::NARROW_SPACE_NAVIGATION},
-    {"ENTER_CUBICLE", Goal::ENTER_CUBICLE},
-    {"EXIT_CUBICLE", Goal::EXIT_CUBICLE},
-    {"NAVIGATION_ALLOW_HORIZONTAL_MOVEMENT", Goal::NAVIGATION_ALLOW_HORIZONTAL_MOVEMENT},
-    {"NAVIGATION_PRECISE_GOAL_REACHING", Goal::NAVIGATION_PRECISE_GOAL_REACHING},
-    {"STATICGONGCOVERAGE", Goal::STATICGONGCOVERAGE}};
-  const auto named = modes.find(text);
-  if (named != modes.end()) {
-    return named->second;
-  }
-  try {
-    std::size_t used = 0;
-    const long value = std::stol(text, &used);
-    if (used == text.size() && value >= INT32_MIN && value <= INT32_MAX) {
-      return static_cast<int32_t>(value);
-    }
-  } catch (const std::exception &) {
-  }
-  return std::nullopt;
 }
 
 }  // namespace velmoran_nav2_sim

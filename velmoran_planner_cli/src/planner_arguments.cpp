@@ -1,15 +1,18 @@
 #include "velmoran_planner_cli/planner_arguments.hpp"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
-#include "velmoran_planner_cli/run_modes.hpp"
 #include "velmoran_planner_cli/usage_error.hpp"
+#include "velmoran_protocol/run_modes.hpp"
 
 namespace velmoran_planner
 {
@@ -77,6 +80,25 @@ bool parseInteger(const std::string & text, long long low, long long high, long 
   errno = 0;
   value = std::strtoll(text.c_str(), &end, 10);
   return errno == 0 && *end == '\0' && value >= low && value <= high;
+}
+
+/// A run mode by its name, in any letter case, or by its number. The node serves run modes it has
+/// no name for, so any 32-bit number is one.
+std::optional<int32_t> parseRunMode(const std::string & text)
+{
+  std::string upper = text;
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) {
+    return static_cast<char>(std::toupper(c));
+  });
+  if (const auto named = velmoran_protocol::runModeByName(upper)) {
+    return named;
+  }
+  long long number = 0;
+  if (!parseInteger(
+        text, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), number)) {
+    return std::nullopt;
+  }
+  return static_cast<int32_t>(number);
 }
 
 /// The numbers of a comma-separated list such as "1,2,90"; false when one is not a number.
@@ -248,7 +270,7 @@ Poses are in the frame "map"; yaw in degrees (default 0).
 
 Run modes (name or number; any other number is sent as it is):
 )";
-  for (const auto & [name, value] : RunModes::table()) {
+  for (const auto & [name, value] : velmoran_protocol::namedRunModes()) {
     text << "  " << value
          << (value < 10 && value >= 0 ? "    "
              : value < 100            ? "   "
@@ -363,7 +385,7 @@ PlannerRequest PlannerArguments::parse(const std::vector<std::string> & argument
       if (!run_mode) {
         throw UsageError("argument --run-mode: required by 'send'");
       }
-      const auto mode = RunModes::parse(*run_mode);
+      const auto mode = parseRunMode(*run_mode);
       if (!mode) {
         throw UsageError(
           "argument --run-mode: invalid run mode '" + *run_mode + "' (see --help for the names)");

@@ -6,9 +6,9 @@
 
 #include "rclcpp_action/rclcpp_action.hpp"
 #include "std_srvs/srv/set_bool.hpp"
-#include "velmoran_planner_cli/run_modes.hpp"
 #include "velmoran_protocol/action/planner.hpp"
 #include "velmoran_protocol/msg/robot_info_level_zero.hpp"
+#include "velmoran_protocol/run_modes.hpp"
 #include "velmoran_protocol/srv/arm_retract_detect.hpp"
 
 namespace velmoran_planner
@@ -31,12 +31,11 @@ constexpr auto kNoLimit = std::chrono::hours(24 * 365 * 100);
 
 std::string runModeText(int32_t run_mode)
 {
-  for (const auto & [name, value] : RunModes::table()) {
-    if (value == run_mode) {
-      return name + " (" + std::to_string(value) + ")";
-    }
+  const std::string & name = velmoran_protocol::runModeName(run_mode);
+  if (name == velmoran_protocol::kUnknownRunModeName) {
+    return std::to_string(run_mode);
   }
-  return std::to_string(run_mode);
+  return name + " (" + std::to_string(run_mode) + ")";
 }
 
 const char * outcomeName(rclcpp_action::ResultCode code)

@@ -5,9 +5,14 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "behaviortree_cpp_v3/bt_factory.h"
@@ -59,47 +64,6 @@ TEST(BuiltinNodesTest, FactoryRegistersTheV3Names)
   EXPECT_EQ(factory.manifests().at("Switch4").ports.count("case_5"), 0u);
 }
 
-TEST(IfThenElseTest, TheConditionChoosesABranchThatRunsToItsEnd)
-{
-  ScriptedAction condition("condition");
-  ScriptedAction then_branch("then", NodeStatus::RUNNING);
-  ScriptedAction else_branch("else", NodeStatus::FAILURE);
-  BT::IfThenElseNode node("if");
-  node.addChild(&condition);
-  node.addChild(&then_branch);
-  node.addChild(&else_branch);
-
-  EXPECT_EQ(node.executeTick(), NodeStatus::RUNNING);
-  condition.result = NodeStatus::FAILURE;
-  EXPECT_EQ(node.executeTick(), NodeStatus::RUNNING) << "the running branch is kept";
-  EXPECT_EQ(condition.tick_count, 1);
-  then_branch.result = NodeStatus::SUCCESS;
-  EXPECT_EQ(node.executeTick(), NodeStatus::SUCCESS);
-  EXPECT_EQ(then_branch.status(), NodeStatus::IDLE);
-
-  EXPECT_EQ(node.executeTick(), NodeStatus::FAILURE) << "a failed condition picks else";
-  EXPECT_EQ(else_branch.tick_count, 1);
-  EXPECT_EQ(condition.tick_count, 2);
-
-  condition.script = {NodeStatus::SUCCESS};
-  then_branch.result = NodeStatus::RUNNING;
-  EXPECT_EQ(node.executeTick(), NodeStatus::RUNNING);
-  node.halt();
-  EXPECT_EQ(then_branch.halt_count, 1);
-  EXPECT_EQ(node.executeTick(), NodeStatus::FAILURE) << "after a halt the condition is asked again";
-}
-
-TEST(IfThenElseTest, WithoutElseAFailedConditionFails)
-{
-  ScriptedAction condition("condition", NodeStatus::FAILURE);
-  ScriptedAction then_branch("then");
-  BT::IfThenElseNode node("if");
-  node.addChild(&condition);
-  node.addChild(&then_branch);
-  EXPECT_EQ(node.executeTick(), NodeStatus::FAILURE);
-  EXPECT_EQ(then_branch.tick_count, 0);
-}
-
 TEST(BuiltinNodesTest, ControlsRefuseAWrongNumberOfChildren)
 {
   struct Case
@@ -121,61 +85,187 @@ TEST(BuiltinNodesTest, ControlsRefuseAWrongNumberOfChildren)
   }
 }
 
-TEST(WhileDoElseTest, TheConditionIsAskedOnEveryTickAndSwitchesBranches)
+/// An action that answers its `result` and writes each tick ("name") and halt ("halt name") to a
+/// trace shared with its siblings, so that a test sees the order of ticks and halts.
+class TracedAction : public BT::ActionNodeBase
 {
-  ScriptedAction condition("condition");
-  ScriptedAction do_branch("do", NodeStatus::RUNNING);
-  ScriptedAction else_branch("else", NodeStatus::RUNNING);
-  BT::WhileDoElseNode node("while");
-  node.addChild(&condition);
-  node.addChild(&do_branch);
-  node.addChild(&else_branch);
+public:
+  TracedAction(const std::string & name, std::vector<std::string> & trace)
+  : BT::ActionNodeBase(name, {}), trace_(trace)
+  {
+  }
 
-  EXPECT_EQ(node.executeTick(), NodeStatus::RUNNING);
-  EXPECT_EQ(node.executeTick(), NodeStatus::RUNNING);
-  EXPECT_EQ(condition.tick_count, 2);
-  condition.result = NodeStatus::FAILURE;
-  EXPECT_EQ(node.executeTick(), NodeStatus::RUNNING);
-  EXPECT_EQ(do_branch.halt_count, 1);
-  EXPECT_EQ(else_branch.tick_count, 1);
-  else_branch.result = NodeStatus::SUCCESS;
-  EXPECT_EQ(node.executeTick(), NodeStatus::SUCCESS);
-  EXPECT_EQ(else_branch.status(), NodeStatus::IDLE);
+  void halt() override
+  {
+    trace_.push_back("halt " + name());
+    setStatus(NodeStatus::IDLE);
+  }
+
+  NodeStatus result = NodeStatus::SUCCESS;
+
+private:
+  NodeStatus tick() override
+  {
+    trace_.push_back(name());
+    return result;
+  }
+
+  std::vector<std::string> & trace_;
+};
+
+/// One step of a control's script: set the children's results (and the blackboard's "mode"), then
+/// tick the control, or halt it, and compare what it answered and what its children saw.
+struct ControlStep
+{
+  std::string note;
+  std::map<std::string, NodeStatus> results;
+  std::optional<std::string> mode;
+  bool halt;
+  NodeStatus expected;
+  std::vector<std::string> trace;
+};
+
+ControlStep tickStep(
+  std::string note, std::map<std::string, NodeStatus> results, NodeStatus expected,
+  std::vector<std::string> trace, std::optional<std::string> mode = std::nullopt)
+{
+  return {std::move(note), std::move(results), std::move(mode), false, expected, std::move(trace)};
 }
 
-TEST(SwitchTest, TicksTheMatchingCaseOrTheDefault)
+ControlStep haltStep(std::string note, std::vector<std::string> trace)
 {
-  auto blackboard = BT::Blackboard::create();
-  BT::NodeConfiguration config;
-  config.blackboard = blackboard;
-  config.input_ports = {{"variable", "{mode}"}, {"case_1", "dock"}, {"case_2", "{patrol_name}"}};
-  BT::SwitchNode<2> node("switch", config);
-  ScriptedAction dock("dock", NodeStatus::RUNNING);
-  ScriptedAction patrol("patrol", NodeStatus::RUNNING);
-  ScriptedAction fallback("default", NodeStatus::SUCCESS);
-  node.addChild(&dock);
-  node.addChild(&patrol);
-  node.addChild(&fallback);
+  return {std::move(note), {}, std::nullopt, true, NodeStatus::IDLE, std::move(trace)};
+}
 
-  EXPECT_EQ(node.executeTick(), NodeStatus::SUCCESS) << "no variable: the default";
-  EXPECT_EQ(fallback.tick_count, 1);
+struct ControlScript
+{
+  const char * name;
+  std::function<std::unique_ptr<BT::ControlNode>(const BT::Blackboard::Ptr &)> make;
+  std::vector<std::string> children;
+  std::vector<ControlStep> steps;
+  /// Whether a tick that ends the control leaves every child idle, ready for the next run.
+  bool completion_resets_children = true;
+};
 
-  blackboard->set("patrol_name", std::string("patrol"));
-  struct Step
-  {
-    const char * mode;
-    const ScriptedAction * ticked;
+TEST(BuiltinControlsTest, ChooseTickAndHaltTheirChildrenInOrder)
+{
+  constexpr auto kSuccess = NodeStatus::SUCCESS;
+  constexpr auto kFailure = NodeStatus::FAILURE;
+  constexpr auto kRunning = NodeStatus::RUNNING;
+  const auto if_then_else = [](const BT::Blackboard::Ptr &) {
+    return std::make_unique<BT::IfThenElseNode>("if");
   };
-  for (const Step & step :
-       {Step{"dock", &dock}, Step{"patrol", &patrol}, Step{"other", &fallback}}) {
-    SCOPED_TRACE(step.mode);
-    blackboard->set("mode", std::string(step.mode));
-    const int before = step.ticked->tick_count;
-    node.executeTick();
-    EXPECT_EQ(step.ticked->tick_count, before + 1);
+  const auto while_do_else = [](const BT::Blackboard::Ptr &) {
+    return std::make_unique<BT::WhileDoElseNode>("while");
+  };
+  const auto switch2 = [](const BT::Blackboard::Ptr & blackboard) {
+    BT::NodeConfiguration config;
+    config.blackboard = blackboard;
+    config.input_ports = {{"variable", "{mode}"}, {"case_1", "dock"}, {"case_2", "{patrol_name}"}};
+    return std::make_unique<BT::SwitchNode<2>>("switch", config);
+  };
+
+  const std::vector<ControlScript> scripts{
+    {"IfThenElse",
+     if_then_else,
+     {"condition", "then", "else"},
+     {tickStep(
+        "a met condition picks then", {{"then", kRunning}, {"else", kFailure}}, kRunning,
+        {"condition", "then"}),
+      tickStep(
+        "the running branch is ticked again, the condition is not asked", {{"condition", kFailure}},
+        kRunning, {"then"}),
+      tickStep("the branch ends the node", {{"then", kSuccess}}, kSuccess, {"then"}),
+      tickStep("a failed condition picks else", {}, kFailure, {"condition", "else"}),
+      tickStep(
+        "the next run asks the condition again", {{"condition", kSuccess}, {"then", kRunning}},
+        kRunning, {"condition", "then"}),
+      haltStep("a halt stops the running branch", {"halt then"}),
+      tickStep(
+        "after a halt the condition is asked again", {{"condition", kFailure}}, kFailure,
+        {"condition", "else"})}},
+    {"IfThenElse without else",
+     if_then_else,
+     {"condition", "then"},
+     {tickStep("a failed condition fails", {{"condition", kFailure}}, kFailure, {"condition"})},
+     false},
+    {"WhileDoElse",
+     while_do_else,
+     {"condition", "do", "else"},
+     {tickStep(
+        "a met condition runs do", {{"do", kRunning}, {"else", kRunning}}, kRunning,
+        {"condition", "do"}),
+      tickStep("the condition is asked on every tick", {}, kRunning, {"condition", "do"}),
+      tickStep(
+        "a failed condition halts do before else is ticked", {{"condition", kFailure}}, kRunning,
+        {"condition", "halt do", "else"}),
+      tickStep(
+        "a running condition ticks neither branch", {{"condition", kRunning}}, kRunning,
+        {"condition"}),
+      tickStep(
+        "a met condition halts else before do is ticked", {{"condition", kSuccess}}, kRunning,
+        {"condition", "halt else", "do"}),
+      tickStep(
+        "a finished branch ends the node", {{"do", kSuccess}}, kSuccess, {"condition", "do"}),
+      tickStep("do runs again", {{"do", kRunning}}, kRunning, {"condition", "do"}),
+      haltStep("a halt stops the running branch, not the finished condition", {"halt do"})}},
+    {"Switch2",
+     switch2,
+     {"dock", "patrol", "default"},
+     {tickStep(
+        "no variable: the default", {{"dock", kRunning}, {"patrol", kRunning}}, kSuccess,
+        {"default"}),
+      tickStep("a fixed case", {}, kRunning, {"dock"}, "dock"),
+      tickStep("the running case is ticked again", {}, kRunning, {"dock"}, "dock"),
+      tickStep(
+        "a case read from the blackboard; the running case is halted first", {}, kRunning,
+        {"halt dock", "patrol"}, "patrol"),
+      tickStep(
+        "a value of no case falls through to the default", {}, kSuccess, {"halt patrol", "default"},
+        "other"),
+      tickStep("patrol runs again", {}, kRunning, {"patrol"}, "patrol"),
+      haltStep("a halt stops the running case", {"halt patrol"}),
+      tickStep("after a halt the chosen case starts afresh", {}, kRunning, {"dock"}, "dock")}},
+  };
+
+  for (const ControlScript & script : scripts) {
+    SCOPED_TRACE(script.name);
+    auto blackboard = BT::Blackboard::create();
+    blackboard->set("patrol_name", std::string("patrol"));
+    std::vector<std::string> trace;
+    std::map<std::string, std::unique_ptr<TracedAction>> children;
+    const auto node = script.make(blackboard);
+    for (const auto & name : script.children) {
+      children[name] = std::make_unique<TracedAction>(name, trace);
+      node->addChild(children[name].get());
+    }
+    const auto childrenIdle = [&children] {
+      return std::all_of(children.begin(), children.end(), [](const auto & child) {
+        return child.second->status() == NodeStatus::IDLE;
+      });
+    };
+    for (const ControlStep & step : script.steps) {
+      SCOPED_TRACE(step.note);
+      for (const auto & [name, result] : step.results) {
+        children.at(name)->result = result;
+      }
+      if (step.mode) {
+        blackboard->set("mode", *step.mode);
+      }
+      trace.clear();
+      if (step.halt) {
+        node->halt();
+        EXPECT_EQ(node->status(), NodeStatus::IDLE);
+        EXPECT_TRUE(childrenIdle());
+      } else {
+        EXPECT_EQ(node->executeTick(), step.expected);
+        if (step.expected != NodeStatus::RUNNING && script.completion_resets_children) {
+          EXPECT_TRUE(childrenIdle());
+        }
+      }
+      EXPECT_EQ(trace, step.trace);
+    }
   }
-  EXPECT_EQ(dock.halt_count, 1) << "the running case is halted when another is chosen";
-  EXPECT_EQ(patrol.halt_count, 1);
 }
 
 TEST(BlackboardCheckTest, TicksTheChildOnlyWhileTheValuesMatch)

@@ -252,13 +252,16 @@ TEST_F(JobControlTest, FailedJobsAskForTheDiagnosticRecordingOfTheirRunMode)
   coverage.run_mode = PlannerGoal::DYNAMICCOVERAGERESIDUESZONES;
   EXPECT_EQ(ResultCode::ABORTED, run(coverage).code);
   EXPECT_EQ(ResultCode::ABORTED, run(goalWithPoses(PlannerGoal::NAVIGATION, {{1.0, 0.0}})).code);
+  // A charge job hands the tree goals of modes 0 and 3; the job's own run mode names the recording.
+  EXPECT_EQ(ResultCode::ABORTED, run(goalWithPoses(PlannerGoal::CHARGE, {{1.0, 0.0}})).code);
 
-  // The coverage job (201) asked for nothing: the requests are those of the two others, in order.
-  ASSERT_TRUE(waitUntil([&] { return received().size() >= 2U; }));
+  // The coverage job (201) asked for nothing: the requests are those of the others, in order.
+  ASSERT_TRUE(waitUntil([&] { return received().size() >= 3U; }));
   EXPECT_EQ(
     (std::vector<std::string>{
       "velmoran_nav2_decision:next_zone_unreachable",
-      "velmoran_nav2_decision:failed_to_navigate_to_point"}),
+      "velmoran_nav2_decision:failed_to_navigate_to_point",
+      "velmoran_nav2_decision:failed_to_return_to_charging"}),
     received());
 }
 

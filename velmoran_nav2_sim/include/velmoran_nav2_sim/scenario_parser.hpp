@@ -53,7 +53,4 @@ public:
   static Scenario parseText(const std::string & text, const std::string & file);
 };
 
-/// Run mode by its name (as in the Planner action, e.g. "NAVIGATION") or by its number.
-std::optional<int32_t> runModeFromText(const std::string & text);
-
 }  // namespace velmoran_nav2_sim

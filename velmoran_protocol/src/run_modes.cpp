@@ -1,20 +1,16 @@
-#include "velmoran_planner_cli/run_modes.hpp"
+#include "velmoran_protocol/run_modes.hpp"
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cstdlib>
-#include <limits>
 
 #include "velmoran_protocol/action/planner.hpp"
 
-namespace velmoran_planner
+namespace velmoran_protocol
 {
 
-const std::vector<std::pair<std::string, int32_t>> & RunModes::table()
+const std::vector<NamedRunMode> & namedRunModes()
 {
-  using Goal = velmoran_protocol::action::Planner::Goal;
-  static const std::vector<std::pair<std::string, int32_t>> modes{
+  using Goal = action::Planner::Goal;
+  static const std::vector<NamedRunMode> modes{
     {"NONE", Goal::NONE},
     {"NAVIGATION", Goal::NAVIGATION},
     {"STATICHUICOVERAGE", Goal::STATICHUICOVERAGE},
@@ -42,30 +38,25 @@ const std::vector<std::pair<std::string, int32_t>> & RunModes::table()
   return modes;
 }
 
-std::optional<int32_t> RunModes::parse(const std::string & text)
+std::optional<int32_t> runModeByName(std::string_view name)
 {
-  std::string upper = text;
-  std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) {
-    return static_cast<char>(std::toupper(c));
-  });
-  for (const auto & [name, value] : table()) {
-    if (name == upper) {
-      return value;
-    }
-  }
-  // The node serves run modes it has no name for, so any 32-bit number is a run mode.
-  if (text.empty() || std::isspace(static_cast<unsigned char>(text.front()))) {
+  const auto & modes = namedRunModes();
+  const auto found = std::find_if(
+    modes.begin(), modes.end(), [name](const NamedRunMode & mode) { return mode.name == name; });
+  if (found == modes.end()) {
     return std::nullopt;
   }
-  char * end = nullptr;
-  errno = 0;
-  const long long value = std::strtoll(text.c_str(), &end, 10);
-  if (
-    errno != 0 || *end != '\0' || value < std::numeric_limits<int32_t>::min() ||
-    value > std::numeric_limits<int32_t>::max()) {
-    return std::nullopt;
-  }
-  return static_cast<int32_t>(value);
+  return found->value;
 }
 
-}  // namespace velmoran_planner
+const std::string & runModeName(int32_t run_mode)
+{
+  static const std::string unknown{kUnknownRunModeName};
+  const auto & modes = namedRunModes();
+  const auto found = std::find_if(
+    modes.begin(), modes.end(),
+    [run_mode](const NamedRunMode & mode) { return mode.value == run_mode; });
+  return found != modes.end() ? found->name : unknown;
+}
+
+}  // namespace velmoran_protocol
