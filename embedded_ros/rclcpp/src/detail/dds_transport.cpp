@@ -12,6 +12,7 @@
 #include "rclcpp/logging.hpp"
 #include "rmw_dds/cdr_error.hpp"
 #include "rmw_dds/cyclone_participant.hpp"
+#include "rmw_dds/localhost_config.hpp"
 #include "rmw_dds/names.hpp"
 #include "rmw_dds/qos.hpp"
 #include "rmw_dds/request_header.hpp"
@@ -36,15 +37,6 @@ std::string environment(const char * name)
   const char * value = std::getenv(name);
   return value == nullptr ? std::string() : std::string(value);
 }
-
-/// Loopback only, with unicast discovery of the other participants on this machine (the
-/// loopback interface has no multicast).
-constexpr char kLocalhostOnly[] =
-  "<CycloneDDS><Domain><General><Interfaces><NetworkInterface address=\"127.0.0.1\"/>"
-  "</Interfaces><AllowMulticast>false</AllowMulticast></General>"
-  "<Discovery><ParticipantIndex>auto</ParticipantIndex><MaxAutoParticipantIndex>120"
-  "</MaxAutoParticipantIndex><Peers><Peer address=\"127.0.0.1\"/></Peers></Discovery>"
-  "</Domain></CycloneDDS>";
 
 /// A default-initialised message of the type `members` describes, destroyed with its type's
 /// own finaliser.
@@ -383,19 +375,34 @@ std::unique_ptr<DdsTransport> DdsTransport::from_environment()
     }
     domain_id = static_cast<uint32_t>(value);
   }
+  // A configuration handed to the domain replaces CYCLONEDDS_URI, so it includes it.
+  const bool localhost_only = environment("ROS_LOCALHOST_ONLY") == "1";
+  const std::string uri = environment("CYCLONEDDS_URI");
   std::string config;
-  if (environment("ROS_LOCALHOST_ONLY") == "1") {
-    // A configuration handed to the domain replaces CYCLONEDDS_URI, so it goes in front.
-    const std::string uri = environment("CYCLONEDDS_URI");
-    config = uri.empty() ? kLocalhostOnly : uri + "," + kLocalhostOnly;
-  }
   try {
+    if (localhost_only) {
+      config = rmw_dds::localhost_only_config(uri);
+    }
     return std::make_unique<DdsTransport>(
       std::make_unique<rmw_dds::CycloneParticipant>(domain_id, config));
+  } catch (const rmw_dds::LocalhostConfigError & error) {
+    RCLCPP_ERROR(
+      logger(), "Could not join DDS domain %u: %s. DDS stays off", domain_id, error.what());
   } catch (const std::exception & error) {
-    RCLCPP_ERROR(logger(), "Could not join DDS domain %u: %s", domain_id, error.what());
-    return nullptr;
+    if (localhost_only && !uri.empty()) {
+      RCLCPP_ERROR(
+        logger(),
+        "Could not join DDS domain %u with the loopback settings of ROS_LOCALHOST_ONLY=1 "
+        "followed by CYCLONEDDS_URI: %s. Cyclone DDS refused the combined configuration (its "
+        "reason is printed above): correct CYCLONEDDS_URI, or unset ROS_LOCALHOST_ONLY. DDS "
+        "stays off",
+        domain_id, error.what());
+    } else {
+      RCLCPP_ERROR(
+        logger(), "Could not join DDS domain %u: %s. DDS stays off", domain_id, error.what());
+    }
   }
+  return nullptr;
 }
 
 DdsTransport::DdsTransport(std::unique_ptr<rmw_dds::CycloneParticipant> participant)
