@@ -1,5 +1,7 @@
 #include "detail/dds_transport.hpp"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -89,6 +91,18 @@ rmw_dds::MatchCallback graph_notifier(const std::function<void()> & on_graph_cha
       on_graph_change();
     }
   };
+}
+
+/// The QoS of both DDS endpoints of a server or client: `info`'s, marked with the pair's id.
+rmw_dds::DdsQos pair_qos(
+  const EndpointInfo & info, rmw_dds::CycloneParticipant & participant, bool server)
+{
+  static std::atomic<uint32_t> serial{0};
+  rmw_dds::DdsQos qos = rmw_dds::to_dds_qos(info.qos, /*ignore_local_publications=*/true);
+  const auto guid = participant.guid();
+  qos.user_data =
+    server ? rmw_dds::service_user_data(guid, ++serial) : rmw_dds::client_user_data(guid, ++serial);
+  return qos;
 }
 
 constexpr size_t kClientBytes = 8;
@@ -194,8 +208,9 @@ DdsServer::DdsServer(
   members_(service_members_of(info))
 {
   auto notify = graph_notifier(on_graph_change);
-  reply_writer_ = std::make_unique<rmw_dds::CycloneWriter>(
-    participant, topics_.reply, rmw_dds::to_dds_qos(info.qos), [this, notify]() {
+  const rmw_dds::DdsQos qos = pair_qos(info, participant, /*server=*/true);
+  reply_writer_ =
+    std::make_unique<rmw_dds::CycloneWriter>(participant, topics_.reply, qos, [this, notify]() {
       {
         std::lock_guard<std::mutex> lock(match_mutex_);
         ++match_generation_;
@@ -223,8 +238,7 @@ DdsServer::DdsServer(
     target->push(std::move(message));
   };
   request_reader_ = std::make_unique<rmw_dds::CycloneReader>(
-    participant, topics_.request, rmw_dds::to_dds_qos(info.qos, /*ignore_local_publications=*/true),
-    std::move(on_request), notify);
+    participant, topics_.request, qos, std::move(on_request), notify);
 }
 
 DdsServer::~DdsServer()
@@ -294,8 +308,9 @@ DdsClient::DdsClient(
   members_(service_members_of(info))
 {
   auto notify = graph_notifier(on_graph_change);
-  request_writer_ = std::make_unique<rmw_dds::CycloneWriter>(
-    participant, topics_.request, rmw_dds::to_dds_qos(info.qos), notify);
+  const rmw_dds::DdsQos qos = pair_qos(info, participant, /*server=*/false);
+  request_writer_ =
+    std::make_unique<rmw_dds::CycloneWriter>(participant, topics_.request, qos, notify);
   identity_ = request_writer_->instance_handle();
   auto on_reply = [this, inbox = std::move(inbox)](std::vector<uint8_t> sample, uint64_t) {
     auto target = inbox.lock();
@@ -314,8 +329,7 @@ DdsClient::DdsClient(
     target->push(ServiceMessage{rmw_dds::to_request_id(header), std::move(reply)});
   };
   reply_reader_ = std::make_unique<rmw_dds::CycloneReader>(
-    participant, topics_.reply, rmw_dds::to_dds_qos(info.qos, /*ignore_local_publications=*/true),
-    std::move(on_reply), notify);
+    participant, topics_.reply, qos, std::move(on_reply), notify);
 }
 
 DdsClient::~DdsClient()
@@ -327,7 +341,23 @@ DdsClient::~DdsClient()
 bool DdsClient::server_matched() const
 {
   try {
-    return request_writer_->matched_readers() > 0 && reply_reader_->matched_writers() > 0;
+    // As rmw_cyclonedds checks: a request reader and a reply writer of one server, known by the
+    // id both carry; without ids (an older server) any pair of them.
+    std::vector<std::string> servers;
+    const auto readers = request_writer_->matched_readers_user_data();
+    for (const std::string & user_data : readers) {
+      if (auto id = rmw_dds::user_data_value(user_data, "serviceid")) {
+        servers.push_back(std::move(*id));
+      }
+    }
+    const auto writers = reply_reader_->matched_writers_user_data();
+    if (servers.empty()) {
+      return !readers.empty() && !writers.empty();
+    }
+    return std::any_of(writers.begin(), writers.end(), [&servers](const std::string & user_data) {
+      const auto id = rmw_dds::user_data_value(user_data, "serviceid");
+      return id && std::find(servers.begin(), servers.end(), *id) != servers.end();
+    });
   } catch (const std::exception & error) {
     RCLCPP_ERROR(
       logger(), "Could not read the matches of service '%s': %s", topics_.request.name.c_str(),
