@@ -20,10 +20,8 @@ using namespace std::chrono_literals;
 using Planner = velmoran_protocol::action::Planner;
 using GoalHandle = rclcpp_action::ClientGoalHandle<Planner>;
 
-/// How long an answer to one request may take before the command gives up on it (goal response,
-/// cancel response) or sends the request again (service calls).
+/// How long an answer to one request may take before the command gives up on it.
 constexpr auto kAnswerLimit = 10s;
-constexpr auto kResendAfter = 1s;
 constexpr auto kPollPeriod = 50ms;
 constexpr auto kDefaultTimeout = 10s;
 // Far enough for "no limit", near enough not to overflow the clock's arithmetic.
@@ -299,29 +297,20 @@ int PlannerClient::cancel()
   if (!client) {
     return 1;
   }
-  // Shared with the callbacks: an answer to an earlier request may still come after this returns.
+  // Shared with the callback: the answer may still come after this returns.
   auto answer = std::make_shared<std::shared_ptr<action_msgs::srv::CancelGoal::Response>>();
-  // Canceling all goals twice cancels nothing more, so a request that may have been lost
-  // before the server matched this client is sent again.
-  while (true) {
-    client->async_cancel_all_goals(
-      [this, answer](std::shared_ptr<action_msgs::srv::CancelGoal::Response> response) {
-        {
-          std::lock_guard<std::mutex> lock(wait_.mutex());
-          if (!*answer) {
-            *answer = std::move(response);
-          }
-        }
-        wait_.notify();
-      });
-    if (wait_.waitUntil([&answer] { return *answer != nullptr; }, within(kResendAfter))) {
-      break;
-    }
-    if (wait_.interrupted() || timedOut()) {
-      err_ << (wait_.interrupted() ? "Interrupted" : "Timed out")
-           << " waiting for the answer to the cancel request" << std::endl;
-      return 1;
-    }
+  client->async_cancel_all_goals(
+    [this, answer](std::shared_ptr<action_msgs::srv::CancelGoal::Response> response) {
+      {
+        std::lock_guard<std::mutex> lock(wait_.mutex());
+        *answer = std::move(response);
+      }
+      wait_.notify();
+    });
+  if (!wait_.waitUntil([&answer] { return *answer != nullptr; }, within(kAnswerLimit))) {
+    err_ << (wait_.interrupted() ? "Interrupted" : "Timed out")
+         << " waiting for the answer to the cancel request" << std::endl;
+    return 1;
   }
   const auto response = *answer;
   if (response->return_code != action_msgs::srv::CancelGoal::Response::ERROR_NONE) {
@@ -345,34 +334,25 @@ typename ServiceT::Response::SharedPtr PlannerClient::call(
         "the service " + service_name, [&client] { return client->service_is_ready(); })) {
     return nullptr;
   }
-  // Shared with the callbacks: an answer to an earlier request may still come after this returns.
+  // Shared with the callback: the answer may still come after this returns.
   auto answer = std::make_shared<typename ServiceT::Response::SharedPtr>();
-  // The requests of these services may be repeated; one sent right after the server was seen
-  // can be lost before the server has matched this client, so it is sent again when no answer
-  // comes.
-  while (true) {
-    auto pending = client->async_send_request(
-      std::make_shared<typename ServiceT::Request>(request),
-      [this, answer](typename rclcpp::Client<ServiceT>::SharedFuture future) {
-        {
-          std::lock_guard<std::mutex> lock(wait_.mutex());
-          if (!*answer) {
-            *answer = future.get();
-          }
-        }
-        wait_.notify();
-      });
-    if (wait_.waitUntil([&answer] { return *answer != nullptr; }, within(kResendAfter))) {
-      std::lock_guard<std::mutex> lock(wait_.mutex());
-      return *answer;
-    }
+  auto pending = client->async_send_request(
+    std::make_shared<typename ServiceT::Request>(request),
+    [this, answer](typename rclcpp::Client<ServiceT>::SharedFuture future) {
+      {
+        std::lock_guard<std::mutex> lock(wait_.mutex());
+        *answer = future.get();
+      }
+      wait_.notify();
+    });
+  if (!wait_.waitUntil([&answer] { return *answer != nullptr; }, within(kAnswerLimit))) {
     client->remove_pending_request(pending.request_id);
-    if (wait_.interrupted() || timedOut()) {
-      err_ << (wait_.interrupted() ? "Interrupted" : "Timed out") << " waiting for the answer of "
-           << service_name << std::endl;
-      return nullptr;
-    }
+    err_ << (wait_.interrupted() ? "Interrupted" : "Timed out") << " waiting for the answer of "
+         << service_name << std::endl;
+    return nullptr;
   }
+  std::lock_guard<std::mutex> lock(wait_.mutex());
+  return *answer;
 }
 
 int PlannerClient::stopTask()

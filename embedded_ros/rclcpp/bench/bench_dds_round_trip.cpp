@@ -3,7 +3,10 @@
 //       bench_dds_peer publishes it back on "bench_pong", its subscription callback here runs;
 //   BM_ActionRoundTrip: send a Planner goal to bench_dds_peer's server, which accepts and
 //       succeeds it, and receive the result.
-// Counters "median_us" and "p99_us" hold the median and 99th percentile of the round trips.
+// Counters "median_us" and "p99_us" hold the median and 99th percentile of the round trips, up to
+// the benchmark's thread waking on the echo. For topics, "callback_median_us" and
+// "callback_p99_us" end the round trip where the echo's callback starts on the executor's
+// thread, which is where ddsperf ends its own (in the listener that receives the pong).
 //
 // The run moves into a network namespace of its own with only loopback (needs root; otherwise
 // it stays on loopback with ROS_LOCALHOST_ONLY=1 in ROS_DOMAIN_ID 41 unless one is set), so
@@ -50,8 +53,10 @@ public:
     ping_ = node_->create_publisher<Payload>("bench_ping", rclcpp::QoS(10));
     pong_ = node_->create_subscription<Payload>(
       "bench_pong", rclcpp::QoS(10), [this](Payload::ConstSharedPtr message) {
+        const auto arrived = Clock::now();
         {
           std::lock_guard<std::mutex> lock(mutex_);
+          echo_arrived_ = arrived;
           echoed_sequence_ = message->sequence;
           echoed_size_ = message->data.size();
         }
@@ -102,6 +107,13 @@ public:
     return wait_for_echo(message, kReplyTimeout);
   }
 
+  /// When the callback of the last echo started.
+  Clock::time_point echo_arrived()
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return echo_arrived_;
+  }
+
   rclcpp_action::Client<Planner> & planner() { return *planner_; }
 
 private:
@@ -124,6 +136,7 @@ private:
   std::mutex mutex_;
   std::condition_variable echoed_;
   uint32_t echoed_sequence_ = UINT32_MAX;
+  Clock::time_point echo_arrived_;
   size_t echoed_size_ = 0;
 };
 
@@ -134,14 +147,15 @@ double microseconds_since(Clock::time_point start)
   return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
-void report(benchmark::State & state, std::vector<double> & round_trips_us)
+void report(
+  benchmark::State & state, std::vector<double> & round_trips_us, const std::string & prefix = "")
 {
   if (round_trips_us.empty()) {
     return;
   }
   std::sort(round_trips_us.begin(), round_trips_us.end());
-  state.counters["median_us"] = round_trips_us[round_trips_us.size() / 2];
-  state.counters["p99_us"] = round_trips_us[round_trips_us.size() * 99 / 100];
+  state.counters[prefix + "median_us"] = round_trips_us[round_trips_us.size() / 2];
+  state.counters[prefix + "p99_us"] = round_trips_us[round_trips_us.size() * 99 / 100];
 }
 
 void BM_TopicRoundTrip(benchmark::State & state)
@@ -149,6 +163,7 @@ void BM_TopicRoundTrip(benchmark::State & state)
   Payload message;
   message.data.assign(static_cast<size_t>(state.range(0)), 0xa5);
   std::vector<double> round_trips_us;
+  std::vector<double> to_callback_us;
   for (auto _ : state) {
     ++message.sequence;
     const auto start = Clock::now();
@@ -157,9 +172,12 @@ void BM_TopicRoundTrip(benchmark::State & state)
       break;
     }
     round_trips_us.push_back(microseconds_since(start));
+    to_callback_us.push_back(
+      std::chrono::duration<double, std::micro>(session->echo_arrived() - start).count());
   }
   state.SetBytesProcessed(state.iterations() * state.range(0) * 2);
   report(state, round_trips_us);
+  report(state, to_callback_us, "callback_");
 }
 
 void BM_ActionRoundTrip(benchmark::State & state)

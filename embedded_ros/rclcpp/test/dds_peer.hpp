@@ -33,9 +33,11 @@ inline const std::string & network_refused()
       setenv("RMW_IMPLEMENTATION", "rmw_cyclonedds_cpp", 1);
       setenv("ROS_DOMAIN_ID", "17", 1);
       setenv("ROS_LOCALHOST_ONLY", "1", 1);
+      // Naming the loopback interface here as well must not make Cyclone refuse the domain.
       setenv(
         "CYCLONEDDS_URI",
-        "<CycloneDDS><Domain><Discovery><LeaseDuration>1s</LeaseDuration></Discovery></Domain>"
+        "<CycloneDDS><Domain><General><Interfaces><NetworkInterface name=\"lo\"/></Interfaces>"
+        "</General><Discovery><LeaseDuration>1s</LeaseDuration></Discovery></Domain>"
         "</CycloneDDS>",
         1);
     }

@@ -16,6 +16,11 @@
 #include "rclcpp/detail/domain.hpp"
 #include "rclcpp/rclcpp.hpp"
 #include "rclcpp_action/rclcpp_action.hpp"
+#include "rmw/qos_profiles.h"
+#include "rmw_dds/cyclone_participant.hpp"
+#include "rmw_dds/names.hpp"
+#include "rmw_dds/qos.hpp"
+#include "rmw_dds/request_header.hpp"
 #include "std_srvs/srv/set_bool.hpp"
 #include "velmoran_protocol/action/planner.hpp"
 
@@ -230,6 +235,45 @@ TEST_F(DdsServices, ServerKeepsAGoalWhoseClientDied)
   EXPECT_TRUE(wait_for_goals(2)) << next.log();
   accepted[1]->abort(std::make_shared<Planner::Result>());
   EXPECT_TRUE(next.stop()) << next.log();
+}
+
+TEST_F(DdsServices, ServerIsReadyOnlyWithRequestReaderAndReplyWriterOfOneServer)
+{
+  // Endpoints marked as rmw_cyclonedds marks a server's, made by hand in a participant of their
+  // own: a request reader and reply writer of server 01, and a reply writer of server 02.
+  rmw_dds::CycloneParticipant participant(17);
+  const auto topics = rmw_dds::dds_service<SetBool>("/dds_paired");
+  auto qos = rmw_dds::to_dds_qos(rmw_qos_profile_services_default);
+  qos.user_data = "serviceid=01.2.3;";
+  rmw_dds::CycloneReader request_reader(participant, topics.request, qos);
+  auto reply_writer = std::make_unique<rmw_dds::CycloneWriter>(participant, topics.reply, qos);
+  qos.user_data = "serviceid=02.2.3;";
+  rmw_dds::CycloneWriter other_reply_writer(participant, topics.reply, qos);
+
+  auto client = node_->create_client<SetBool>("/dds_paired");
+  ASSERT_TRUE(client->wait_for_service(kDiscovery));
+  ASSERT_TRUE(other_reply_writer.wait_for_readers(1, kDiscovery));
+  // Server 01 loses its reply writer: a request reader of 01 and a reply writer of 02 remain.
+  reply_writer.reset();
+  EXPECT_TRUE(dds_test::wait_for_graph([&client]() { return !client->service_is_ready(); }, 5s))
+    << "endpoints of two different servers were taken for one";
+
+  // Our own server marks both of its endpoints with one id, so that a Humble client pairs them.
+  auto server = node_->create_service<SetBool>(
+    "/dds_marked",
+    [](const std::shared_ptr<SetBool::Request>, std::shared_ptr<SetBool::Response>) {});
+  const auto marked = rmw_dds::dds_service<SetBool>("/dds_marked");
+  qos.user_data = "clientid=03.2.3;";
+  rmw_dds::CycloneWriter request_writer(participant, marked.request, qos);
+  rmw_dds::CycloneReader reply_reader(participant, marked.reply, qos);
+  ASSERT_TRUE(request_writer.wait_for_readers(1, kDiscovery));
+  ASSERT_TRUE(reply_reader.wait_for_writers(1, kDiscovery));
+  const auto reader_id =
+    rmw_dds::user_data_value(request_writer.matched_readers_user_data().at(0), "serviceid");
+  const auto writer_id =
+    rmw_dds::user_data_value(reply_reader.matched_writers_user_data().at(0), "serviceid");
+  ASSERT_TRUE(reader_id.has_value());
+  EXPECT_EQ(reader_id, writer_id);
 }
 
 }  // namespace

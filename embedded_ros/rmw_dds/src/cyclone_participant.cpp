@@ -1,5 +1,6 @@
 #include "rmw_dds/cyclone_participant.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -63,6 +64,9 @@ std::unique_ptr<dds_qos_t, QosDeleter> make_qos(const DdsQos & qos)
     qos.liveliness_lease_duration);
   if (qos.ignore_local_participant) {
     dds_qset_ignorelocal(dds.get(), DDS_IGNORELOCAL_PARTICIPANT);
+  }
+  if (!qos.user_data.empty()) {
+    dds_qset_userdata(dds.get(), qos.user_data.data(), qos.user_data.size());
   }
   return dds;
 }
@@ -163,31 +167,65 @@ size_t CycloneWriter::matched_readers() const
   return status.current_count;
 }
 
-bool CycloneWriter::matches_reader_of(uint64_t participant) const
+namespace
 {
-  std::vector<dds_instance_handle_t> readers(16);
+
+using GetMatched = dds_return_t (*)(dds_entity_t, dds_instance_handle_t *, size_t);
+using GetMatchedData = dds_builtintopic_endpoint_t * (*)(dds_entity_t, dds_instance_handle_t);
+
+/// What `read` gives for each endpoint matched with `entity` (a writer's readers or a reader's
+/// writers), skipping those that went while being listed.
+template <typename Read>
+auto each_matched(dds_entity_t entity, GetMatched get, GetMatchedData get_data, Read read)
+  -> std::vector<decltype(read(std::declval<const dds_builtintopic_endpoint_t &>()))>
+{
+  std::vector<dds_instance_handle_t> handles(16);
   while (true) {
-    const dds_return_t count = checked(
-      dds_get_matched_subscriptions(writer_, readers.data(), readers.size()),
-      "dds_get_matched_subscriptions");
-    if (static_cast<size_t>(count) <= readers.size()) {
-      readers.resize(static_cast<size_t>(count));
+    const dds_return_t count =
+      checked(get(entity, handles.data(), handles.size()), "dds_get_matched_endpoints");
+    const bool complete = static_cast<size_t>(count) <= handles.size();
+    handles.resize(static_cast<size_t>(count));
+    if (complete) {
       break;
     }
-    readers.resize(static_cast<size_t>(count));
   }
-  for (const dds_instance_handle_t reader : readers) {
-    dds_builtintopic_endpoint_t * data = dds_get_matched_subscription_data(writer_, reader);
-    if (data == nullptr) {
-      continue;
-    }
-    const bool same = data->participant_instance_handle == participant;
-    dds_builtintopic_free_endpoint(data);
-    if (same) {
-      return true;
+  std::vector<decltype(read(std::declval<const dds_builtintopic_endpoint_t &>()))> results;
+  for (const dds_instance_handle_t handle : handles) {
+    dds_builtintopic_endpoint_t * data = get_data(entity, handle);
+    if (data != nullptr) {
+      results.push_back(read(*data));
+      dds_builtintopic_free_endpoint(data);
     }
   }
-  return false;
+  return results;
+}
+
+std::string user_data_of(const dds_builtintopic_endpoint_t & endpoint)
+{
+  void * value = nullptr;
+  size_t size = 0;
+  if (endpoint.qos == nullptr || !dds_qget_userdata(endpoint.qos, &value, &size)) {
+    return {};
+  }
+  std::string text(static_cast<const char *>(value), size);
+  dds_free(value);
+  return text;
+}
+
+}  // namespace
+
+bool CycloneWriter::matches_reader_of(uint64_t participant) const
+{
+  const auto participants = each_matched(
+    writer_, &dds_get_matched_subscriptions, &dds_get_matched_subscription_data,
+    [](const dds_builtintopic_endpoint_t & reader) { return reader.participant_instance_handle; });
+  return std::find(participants.begin(), participants.end(), participant) != participants.end();
+}
+
+std::vector<std::string> CycloneWriter::matched_readers_user_data() const
+{
+  return each_matched(
+    writer_, &dds_get_matched_subscriptions, &dds_get_matched_subscription_data, &user_data_of);
 }
 
 uint64_t CycloneWriter::instance_handle() const
@@ -212,30 +250,55 @@ void CycloneWriter::write(const std::vector<uint8_t> & sample)
   checked(dds_write(writer_, &raw), "dds_write");
 }
 
-bool CycloneWriter::wait_for_readers(size_t count, std::chrono::milliseconds timeout) const
+namespace
+{
+
+/// Waits until `matched(entity)` is at least `count`, woken by the status `mask`; false on
+/// time-out.
+template <typename Matched>
+bool wait_for_matches(
+  dds_entity_t entity, uint32_t mask, Matched matched, size_t count,
+  std::chrono::milliseconds timeout)
 {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   const dds_entity_t waitset =
-    checked(dds_create_waitset(dds_get_participant(writer_)), "dds_create_waitset");
-  checked(dds_set_status_mask(writer_, DDS_PUBLICATION_MATCHED_STATUS), "dds_set_status_mask");
-  checked(dds_waitset_attach(waitset, writer_, writer_), "dds_waitset_attach");
-  bool matched = false;
-  while (true) {
-    dds_publication_matched_status_t status{};
-    checked(dds_get_publication_matched_status(writer_, &status), "dds_get_publication_matched");
-    if (status.current_count >= count) {
-      matched = true;
-      break;
+    checked(dds_create_waitset(dds_get_participant(entity)), "dds_create_waitset");
+  bool reached = false;
+  try {
+    uint32_t enabled = 0;
+    checked(dds_get_status_mask(entity, &enabled), "dds_get_status_mask");
+    checked(dds_set_status_mask(entity, enabled | mask), "dds_set_status_mask");
+    checked(dds_waitset_attach(waitset, entity, entity), "dds_waitset_attach");
+    while (!(reached = matched(entity) >= count)) {
+      const auto left = deadline - std::chrono::steady_clock::now();
+      if (left <= std::chrono::steady_clock::duration::zero()) {
+        break;
+      }
+      dds_waitset_wait(
+        waitset, nullptr, 0, std::chrono::duration_cast<std::chrono::nanoseconds>(left).count());
     }
-    const auto left = deadline - std::chrono::steady_clock::now();
-    if (left <= std::chrono::steady_clock::duration::zero()) {
-      break;
-    }
-    dds_waitset_wait(
-      waitset, nullptr, 0, std::chrono::duration_cast<std::chrono::nanoseconds>(left).count());
+  } catch (...) {
+    dds_delete(waitset);
+    throw;
   }
   dds_delete(waitset);
-  return matched;
+  return reached;
+}
+
+}  // namespace
+
+bool CycloneWriter::wait_for_readers(size_t count, std::chrono::milliseconds timeout) const
+{
+  return wait_for_matches(
+    writer_, DDS_PUBLICATION_MATCHED_STATUS, [this](dds_entity_t) { return matched_readers(); },
+    count, timeout);
+}
+
+bool CycloneReader::wait_for_writers(size_t count, std::chrono::milliseconds timeout) const
+{
+  return wait_for_matches(
+    reader_, DDS_SUBSCRIPTION_MATCHED_STATUS, [this](dds_entity_t) { return matched_writers(); },
+    count, timeout);
 }
 
 namespace
@@ -298,6 +361,12 @@ size_t CycloneReader::matched_writers() const
   dds_subscription_matched_status_t status{};
   checked(dds_get_subscription_matched_status(reader_, &status), "dds_get_subscription_matched");
   return status.current_count;
+}
+
+std::vector<std::string> CycloneReader::matched_writers_user_data() const
+{
+  return each_matched(
+    reader_, &dds_get_matched_publications, &dds_get_matched_publication_data, &user_data_of);
 }
 
 std::optional<uint64_t> CycloneReader::participant_of_writer(uint64_t writer) const

@@ -1,5 +1,6 @@
 #include "rmw_dds/request_header.hpp"
 
+#include <cstdio>
 #include <cstring>
 
 #include "rmw_dds/cdr_error.hpp"
@@ -58,6 +59,54 @@ RequestHeader deserialize_service_sample(
   const RequestHeader header = read_request_header(reader);
   read_message(reader, members, message);
   return header;
+}
+
+namespace
+{
+
+std::string pair_user_data(
+  const char * key, const std::array<uint8_t, 16> & participant_guid, uint32_t serial)
+{
+  std::array<uint8_t, 16> id = participant_guid;
+  for (size_t i = 0; i < 4; ++i) {
+    id[12 + i] = static_cast<uint8_t>(serial >> (8 * (3 - i)));
+  }
+  std::string text = std::string(key) + "=";
+  char byte[4];
+  for (size_t i = 0; i < id.size(); ++i) {
+    std::snprintf(byte, sizeof(byte), i == 0 ? "%02x" : ".%x", id[i]);
+    text += byte;
+  }
+  return text + ";";
+}
+
+}  // namespace
+
+std::string service_user_data(const std::array<uint8_t, 16> & participant_guid, uint32_t serial)
+{
+  return pair_user_data("serviceid", participant_guid, serial);
+}
+
+std::string client_user_data(const std::array<uint8_t, 16> & participant_guid, uint32_t serial)
+{
+  return pair_user_data("clientid", participant_guid, serial);
+}
+
+std::optional<std::string> user_data_value(const std::string & user_data, const std::string & key)
+{
+  size_t start = 0;
+  while (start < user_data.size()) {
+    size_t end = user_data.find(';', start);
+    if (end == std::string::npos) {
+      end = user_data.size();
+    }
+    const size_t equals = user_data.find('=', start);
+    if (equals < end && user_data.compare(start, equals - start, key) == 0) {
+      return user_data.substr(equals + 1, end - equals - 1);
+    }
+    start = end + 1;
+  }
+  return std::nullopt;
 }
 
 }  // namespace rmw_dds

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -107,6 +109,41 @@ TEST(DdsNames, RequestIdCarriesTheClientInItsFirstEightBytes)
   const auto back = rmw_dds::from_request_id(id);
   EXPECT_EQ(back.client, header.client);
   EXPECT_EQ(back.sequence, header.sequence);
+}
+
+TEST(DdsNames, ServerAndClientIdsInUserData)
+{
+  std::array<uint8_t, 16> participant{};
+  for (size_t i = 0; i < participant.size(); ++i) {
+    participant[i] = static_cast<uint8_t>(0xa0 + i);
+  }
+  // The participant's entity id gives way to the serial, most significant byte first.
+  EXPECT_EQ(
+    rmw_dds::service_user_data(participant, 0x01020304),
+    "serviceid=a0.a1.a2.a3.a4.a5.a6.a7.a8.a9.aa.ab.1.2.3.4;");
+  EXPECT_EQ(
+    rmw_dds::client_user_data(participant, 5),
+    "clientid=a0.a1.a2.a3.a4.a5.a6.a7.a8.a9.aa.ab.0.0.0.5;");
+
+  struct Case
+  {
+    const char * user_data;
+    std::optional<std::string> serviceid;
+  };
+  const Case cases[] = {
+    {"serviceid=01.2.3;", "01.2.3"},
+    {"enclave=/;serviceid=01.2.3;", "01.2.3"},
+    {"serviceid=01.2.3", "01.2.3"},
+    {"serviceid=;", ""},
+    {"clientid=01.2.3;", std::nullopt},
+    {"xserviceid=01.2.3;", std::nullopt},
+    {"serviceidx=01.2.3;", std::nullopt},
+    {"serviceid", std::nullopt},
+    {"", std::nullopt},
+  };
+  for (const Case & c : cases) {
+    EXPECT_EQ(rmw_dds::user_data_value(c.user_data, "serviceid"), c.serviceid) << c.user_data;
+  }
 }
 
 }  // namespace

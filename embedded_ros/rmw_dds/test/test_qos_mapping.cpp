@@ -21,63 +21,84 @@ bool same_profile(const rmw_qos_profile_t & a, const rmw_qos_profile_t & b)
          a.durability == b.durability && a.liveliness == b.liveliness;
 }
 
+/// What rmw_cyclonedds sets for the given kinds: blocking time infinite when reliable, a
+/// durability service sized like the history when transient local, everything else its default.
+DdsQos mapped(
+  DdsHistory history, int32_t depth, DdsReliability reliability, DdsDurability durability)
+{
+  DdsQos qos;
+  qos.history = history;
+  qos.history_depth = depth;
+  qos.reliability = reliability;
+  qos.reliability_max_blocking_time = reliability == DdsReliability::Reliable ? kDdsInfinity : 0;
+  qos.durability = durability;
+  qos.durability_service = durability == DdsDurability::TransientLocal;
+  return qos;
+}
+
 TEST(QosMapping, ProfilesMapAsRmwCycloneddsMapsThem)
 {
   struct Case
   {
     const char * name;
     rmw_qos_profile_t profile;
-    DdsHistory history;
-    int32_t depth;
-    DdsReliability reliability;
-    int64_t max_blocking_time;
-    DdsDurability durability;
-    bool durability_service;
+    bool ignore_local_publications;
+    DdsQos expected;
   };
   const rmw_qos_profile_t keep_all_transient_local = RMW_EMBEDDED_QOS_PROFILE(
     RMW_QOS_POLICY_HISTORY_KEEP_ALL, 3, RMW_QOS_POLICY_RELIABILITY_RELIABLE,
     RMW_QOS_POLICY_DURABILITY_TRANSIENT_LOCAL);
+  rmw_qos_profile_t timed = rmw_qos_profile_default;
+  timed.deadline = {1, 500};
+  timed.lifespan = RMW_DURATION_INFINITE;
+  timed.liveliness = RMW_QOS_POLICY_LIVELINESS_MANUAL_BY_TOPIC;
+  timed.liveliness_lease_duration = {2, 0};
+  DdsQos timed_expected =
+    mapped(DdsHistory::KeepLast, 10, DdsReliability::Reliable, DdsDurability::Volatile);
+  timed_expected.deadline = 1000000500;
+  timed_expected.lifespan = kDdsInfinity;
+  timed_expected.liveliness = DdsLiveliness::ManualByTopic;
+  timed_expected.liveliness_lease_duration = 2000000000;
+  timed_expected.ignore_local_participant = true;
+  const auto action = rmw_dds::action_default_qos_profiles();
+
   const Case cases[] = {
-    {"default", rmw_qos_profile_default, DdsHistory::KeepLast, 10, DdsReliability::Reliable,
-     kDdsInfinity, DdsDurability::Volatile, false},
-    {"sensor data", rmw_qos_profile_sensor_data, DdsHistory::KeepLast, 5,
-     DdsReliability::BestEffort, 0, DdsDurability::Volatile, false},
-    {"system default", rmw_qos_profile_system_default, DdsHistory::KeepLast, 1,
-     DdsReliability::Reliable, kDdsInfinity, DdsDurability::Volatile, false},
-    {"keep all, transient local", keep_all_transient_local, DdsHistory::KeepAll,
-     rmw_dds::kDdsLengthUnlimited, DdsReliability::Reliable, kDdsInfinity,
-     DdsDurability::TransientLocal, true},
+    {"default", rmw_qos_profile_default, false,
+     mapped(DdsHistory::KeepLast, 10, DdsReliability::Reliable, DdsDurability::Volatile)},
+    {"sensor data", rmw_qos_profile_sensor_data, false,
+     mapped(DdsHistory::KeepLast, 5, DdsReliability::BestEffort, DdsDurability::Volatile)},
+    {"system default", rmw_qos_profile_system_default, false,
+     mapped(DdsHistory::KeepLast, 1, DdsReliability::Reliable, DdsDurability::Volatile)},
+    {"keep all, transient local", keep_all_transient_local, false,
+     mapped(
+       DdsHistory::KeepAll, rmw_dds::kDdsLengthUnlimited, DdsReliability::Reliable,
+       DdsDurability::TransientLocal)},
+    {"durations, liveliness, ignoring local publications", timed, true, timed_expected},
+    {"action status", action.status_topic, false,
+     mapped(DdsHistory::KeepLast, 1, DdsReliability::Reliable, DdsDurability::TransientLocal)},
+    {"action feedback", action.feedback_topic, false,
+     mapped(DdsHistory::KeepLast, 10, DdsReliability::Reliable, DdsDurability::Volatile)},
+    {"action goal service", action.goal_service, false,
+     mapped(DdsHistory::KeepLast, 10, DdsReliability::Reliable, DdsDurability::Volatile)},
   };
   for (const auto & c : cases) {
-    const DdsQos qos = rmw_dds::to_dds_qos(c.profile);
-    EXPECT_EQ(qos.history, c.history) << c.name;
-    EXPECT_EQ(qos.history_depth, c.depth) << c.name;
-    EXPECT_EQ(qos.reliability, c.reliability) << c.name;
-    EXPECT_EQ(qos.reliability_max_blocking_time, c.max_blocking_time) << c.name;
-    EXPECT_EQ(qos.durability, c.durability) << c.name;
-    EXPECT_EQ(qos.durability_service, c.durability_service) << c.name;
-    EXPECT_FALSE(qos.autodispose_unregistered_instances) << c.name;
-    EXPECT_FALSE(qos.deadline.has_value()) << c.name;
-    EXPECT_FALSE(qos.lifespan.has_value()) << c.name;
-    EXPECT_EQ(qos.liveliness, DdsLiveliness::Automatic) << c.name;
-    EXPECT_EQ(qos.liveliness_lease_duration, kDdsInfinity) << c.name;
-    EXPECT_FALSE(qos.ignore_local_participant) << c.name;
+    SCOPED_TRACE(c.name);
+    const DdsQos qos = rmw_dds::to_dds_qos(c.profile, c.ignore_local_publications);
+    const DdsQos & e = c.expected;
+    EXPECT_EQ(qos.history, e.history);
+    EXPECT_EQ(qos.history_depth, e.history_depth);
+    EXPECT_EQ(qos.reliability, e.reliability);
+    EXPECT_EQ(qos.reliability_max_blocking_time, e.reliability_max_blocking_time);
+    EXPECT_EQ(qos.durability, e.durability);
+    EXPECT_EQ(qos.durability_service, e.durability_service);
+    EXPECT_EQ(qos.autodispose_unregistered_instances, e.autodispose_unregistered_instances);
+    EXPECT_EQ(qos.deadline, e.deadline);
+    EXPECT_EQ(qos.lifespan, e.lifespan);
+    EXPECT_EQ(qos.liveliness, e.liveliness);
+    EXPECT_EQ(qos.liveliness_lease_duration, e.liveliness_lease_duration);
+    EXPECT_EQ(qos.ignore_local_participant, e.ignore_local_participant);
+    EXPECT_EQ(qos.user_data, e.user_data);
   }
-}
-
-TEST(QosMapping, DurationsLivelinessAndLocalIgnoring)
-{
-  rmw_qos_profile_t profile = rmw_qos_profile_default;
-  profile.deadline = {1, 500};
-  profile.lifespan = RMW_DURATION_INFINITE;
-  profile.liveliness = RMW_QOS_POLICY_LIVELINESS_MANUAL_BY_TOPIC;
-  profile.liveliness_lease_duration = {2, 0};
-  const DdsQos qos = rmw_dds::to_dds_qos(profile, true);
-  EXPECT_EQ(qos.deadline, 1000000500);
-  EXPECT_EQ(qos.lifespan, kDdsInfinity);
-  EXPECT_EQ(qos.liveliness, DdsLiveliness::ManualByTopic);
-  EXPECT_EQ(qos.liveliness_lease_duration, 2000000000);
-  EXPECT_TRUE(qos.ignore_local_participant);
 }
 
 TEST(QosMapping, UnknownPoliciesAndOversizedDepthsAreRefused)
@@ -122,23 +143,6 @@ TEST(QosMapping, ActionDefaultsAreThoseOfRclAction)
   EXPECT_TRUE(same_profile(profiles.result_service, server.result_service_qos));
   EXPECT_TRUE(same_profile(profiles.feedback_topic, server.feedback_topic_qos));
   EXPECT_TRUE(same_profile(profiles.status_topic, server.status_topic_qos));
-
-  const DdsQos status = rmw_dds::to_dds_qos(profiles.status_topic);
-  EXPECT_EQ(status.reliability, DdsReliability::Reliable);
-  EXPECT_EQ(status.durability, DdsDurability::TransientLocal);
-  EXPECT_TRUE(status.durability_service);
-  EXPECT_EQ(status.history, DdsHistory::KeepLast);
-  EXPECT_EQ(status.history_depth, 1);
-
-  const DdsQos feedback = rmw_dds::to_dds_qos(profiles.feedback_topic);
-  EXPECT_EQ(feedback.reliability, DdsReliability::Reliable);
-  EXPECT_EQ(feedback.durability, DdsDurability::Volatile);
-  EXPECT_EQ(feedback.history_depth, 10);
-
-  const DdsQos goal = rmw_dds::to_dds_qos(profiles.goal_service);
-  EXPECT_EQ(goal.reliability, DdsReliability::Reliable);
-  EXPECT_EQ(goal.durability, DdsDurability::Volatile);
-  EXPECT_EQ(goal.history_depth, 10);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "detail/dds_transport.hpp"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +14,7 @@
 #include "rclcpp/logging.hpp"
 #include "rmw_dds/cdr_error.hpp"
 #include "rmw_dds/cyclone_participant.hpp"
+#include "rmw_dds/localhost_config.hpp"
 #include "rmw_dds/names.hpp"
 #include "rmw_dds/qos.hpp"
 #include "rmw_dds/request_header.hpp"
@@ -36,15 +39,6 @@ std::string environment(const char * name)
   const char * value = std::getenv(name);
   return value == nullptr ? std::string() : std::string(value);
 }
-
-/// Loopback only, with unicast discovery of the other participants on this machine (the
-/// loopback interface has no multicast).
-constexpr char kLocalhostOnly[] =
-  "<CycloneDDS><Domain><General><Interfaces><NetworkInterface address=\"127.0.0.1\"/>"
-  "</Interfaces><AllowMulticast>false</AllowMulticast></General>"
-  "<Discovery><ParticipantIndex>auto</ParticipantIndex><MaxAutoParticipantIndex>120"
-  "</MaxAutoParticipantIndex><Peers><Peer address=\"127.0.0.1\"/></Peers></Discovery>"
-  "</Domain></CycloneDDS>";
 
 /// A default-initialised message of the type `members` describes, destroyed with its type's
 /// own finaliser.
@@ -97,6 +91,18 @@ rmw_dds::MatchCallback graph_notifier(const std::function<void()> & on_graph_cha
       on_graph_change();
     }
   };
+}
+
+/// The QoS of both DDS endpoints of a server or client: `info`'s, marked with the pair's id.
+rmw_dds::DdsQos pair_qos(
+  const EndpointInfo & info, rmw_dds::CycloneParticipant & participant, bool server)
+{
+  static std::atomic<uint32_t> serial{0};
+  rmw_dds::DdsQos qos = rmw_dds::to_dds_qos(info.qos, /*ignore_local_publications=*/true);
+  const auto guid = participant.guid();
+  qos.user_data =
+    server ? rmw_dds::service_user_data(guid, ++serial) : rmw_dds::client_user_data(guid, ++serial);
+  return qos;
 }
 
 constexpr size_t kClientBytes = 8;
@@ -202,8 +208,9 @@ DdsServer::DdsServer(
   members_(service_members_of(info))
 {
   auto notify = graph_notifier(on_graph_change);
-  reply_writer_ = std::make_unique<rmw_dds::CycloneWriter>(
-    participant, topics_.reply, rmw_dds::to_dds_qos(info.qos), [this, notify]() {
+  const rmw_dds::DdsQos qos = pair_qos(info, participant, /*server=*/true);
+  reply_writer_ =
+    std::make_unique<rmw_dds::CycloneWriter>(participant, topics_.reply, qos, [this, notify]() {
       {
         std::lock_guard<std::mutex> lock(match_mutex_);
         ++match_generation_;
@@ -231,8 +238,7 @@ DdsServer::DdsServer(
     target->push(std::move(message));
   };
   request_reader_ = std::make_unique<rmw_dds::CycloneReader>(
-    participant, topics_.request, rmw_dds::to_dds_qos(info.qos, /*ignore_local_publications=*/true),
-    std::move(on_request), notify);
+    participant, topics_.request, qos, std::move(on_request), notify);
 }
 
 DdsServer::~DdsServer()
@@ -302,8 +308,9 @@ DdsClient::DdsClient(
   members_(service_members_of(info))
 {
   auto notify = graph_notifier(on_graph_change);
-  request_writer_ = std::make_unique<rmw_dds::CycloneWriter>(
-    participant, topics_.request, rmw_dds::to_dds_qos(info.qos), notify);
+  const rmw_dds::DdsQos qos = pair_qos(info, participant, /*server=*/false);
+  request_writer_ =
+    std::make_unique<rmw_dds::CycloneWriter>(participant, topics_.request, qos, notify);
   identity_ = request_writer_->instance_handle();
   auto on_reply = [this, inbox = std::move(inbox)](std::vector<uint8_t> sample, uint64_t) {
     auto target = inbox.lock();
@@ -322,8 +329,7 @@ DdsClient::DdsClient(
     target->push(ServiceMessage{rmw_dds::to_request_id(header), std::move(reply)});
   };
   reply_reader_ = std::make_unique<rmw_dds::CycloneReader>(
-    participant, topics_.reply, rmw_dds::to_dds_qos(info.qos, /*ignore_local_publications=*/true),
-    std::move(on_reply), notify);
+    participant, topics_.reply, qos, std::move(on_reply), notify);
 }
 
 DdsClient::~DdsClient()
@@ -335,7 +341,23 @@ DdsClient::~DdsClient()
 bool DdsClient::server_matched() const
 {
   try {
-    return request_writer_->matched_readers() > 0 && reply_reader_->matched_writers() > 0;
+    // As rmw_cyclonedds checks: a request reader and a reply writer of one server, known by the
+    // id both carry; without ids (an older server) any pair of them.
+    std::vector<std::string> servers;
+    const auto readers = request_writer_->matched_readers_user_data();
+    for (const std::string & user_data : readers) {
+      if (auto id = rmw_dds::user_data_value(user_data, "serviceid")) {
+        servers.push_back(std::move(*id));
+      }
+    }
+    const auto writers = reply_reader_->matched_writers_user_data();
+    if (servers.empty()) {
+      return !readers.empty() && !writers.empty();
+    }
+    return std::any_of(writers.begin(), writers.end(), [&servers](const std::string & user_data) {
+      const auto id = rmw_dds::user_data_value(user_data, "serviceid");
+      return id && std::find(servers.begin(), servers.end(), *id) != servers.end();
+    });
   } catch (const std::exception & error) {
     RCLCPP_ERROR(
       logger(), "Could not read the matches of service '%s': %s", topics_.request.name.c_str(),
@@ -383,19 +405,34 @@ std::unique_ptr<DdsTransport> DdsTransport::from_environment()
     }
     domain_id = static_cast<uint32_t>(value);
   }
+  // A configuration handed to the domain replaces CYCLONEDDS_URI, so it includes it.
+  const bool localhost_only = environment("ROS_LOCALHOST_ONLY") == "1";
+  const std::string uri = environment("CYCLONEDDS_URI");
   std::string config;
-  if (environment("ROS_LOCALHOST_ONLY") == "1") {
-    // A configuration handed to the domain replaces CYCLONEDDS_URI, so it goes in front.
-    const std::string uri = environment("CYCLONEDDS_URI");
-    config = uri.empty() ? kLocalhostOnly : uri + "," + kLocalhostOnly;
-  }
   try {
+    if (localhost_only) {
+      config = rmw_dds::localhost_only_config(uri);
+    }
     return std::make_unique<DdsTransport>(
       std::make_unique<rmw_dds::CycloneParticipant>(domain_id, config));
+  } catch (const rmw_dds::LocalhostConfigError & error) {
+    RCLCPP_ERROR(
+      logger(), "Could not join DDS domain %u: %s. DDS stays off", domain_id, error.what());
   } catch (const std::exception & error) {
-    RCLCPP_ERROR(logger(), "Could not join DDS domain %u: %s", domain_id, error.what());
-    return nullptr;
+    if (localhost_only && !uri.empty()) {
+      RCLCPP_ERROR(
+        logger(),
+        "Could not join DDS domain %u with the loopback settings of ROS_LOCALHOST_ONLY=1 "
+        "followed by CYCLONEDDS_URI: %s. Cyclone DDS refused the combined configuration (its "
+        "reason is printed above): correct CYCLONEDDS_URI, or unset ROS_LOCALHOST_ONLY. DDS "
+        "stays off",
+        domain_id, error.what());
+    } else {
+      RCLCPP_ERROR(
+        logger(), "Could not join DDS domain %u: %s. DDS stays off", domain_id, error.what());
+    }
   }
+  return nullptr;
 }
 
 DdsTransport::DdsTransport(std::unique_ptr<rmw_dds::CycloneParticipant> participant)

@@ -66,6 +66,8 @@ public:
   size_t matched_readers() const;
   /// True when a reader of the participant with instance handle `participant` is matched.
   bool matches_reader_of(uint64_t participant) const;
+  /// The user data of each matched reader (empty for a reader without).
+  std::vector<std::string> matched_readers_user_data() const;
   /// The writer's instance handle, which rmw_cyclonedds uses as a client's identity.
   uint64_t instance_handle() const;
   Guid guid() const { return guid_of(writer_); }
@@ -98,6 +100,10 @@ public:
   std::optional<std::vector<uint8_t>> take(std::chrono::milliseconds timeout);
 
   size_t matched_writers() const;
+  /// Waits until at least `count` writers are matched; false on time-out.
+  bool wait_for_writers(size_t count, std::chrono::milliseconds timeout) const;
+  /// The user data of each matched writer (empty for a writer without).
+  std::vector<std::string> matched_writers_user_data() const;
   /// The instance handle of the participant of the matched writer `writer`; nothing when that
   /// writer is not (or no longer) matched.
   std::optional<uint64_t> participant_of_writer(uint64_t writer) const;

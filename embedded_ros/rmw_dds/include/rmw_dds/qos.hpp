@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <string>
 
 #include "rmw/types.h"
 
@@ -43,6 +44,8 @@ struct DdsQos
   /// dds_qset_ignorelocal(DDS_IGNORELOCAL_PARTICIPANT), for subscriptions that ignore local
   /// publications.
   bool ignore_local_participant = false;
+  /// dds_qset_userdata when not empty (a service's or client's pairing id).
+  std::string user_data;
 };
 
 /// Maps a ROS profile; system-default policies become what rmw_cyclonedds picks for them

@@ -1,8 +1,11 @@
 #ifndef RMW_DDS__REQUEST_HEADER_HPP_
 #define RMW_DDS__REQUEST_HEADER_HPP_
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "rmw/types.h"
@@ -36,6 +39,17 @@ std::vector<uint8_t> serialize_service_sample(
 /// Decodes a request or reply sample into `message` and returns its header; throws CdrError.
 RequestHeader deserialize_service_sample(
   const MessageMembers & members, const uint8_t * data, size_t size, void * message);
+
+/// The user data rmw_cyclonedds puts on both DDS endpoints of one server ("serviceid=<id>;")
+/// or one client ("clientid=<id>;"), so that a client can tell which request reader and reply
+/// writer belong to the same server. The id is the participant's GUID with its last four bytes
+/// (the participant's entity id) replaced by `serial`, a number unique in the process, written as
+/// hex bytes joined by dots.
+std::string service_user_data(const std::array<uint8_t, 16> & participant_guid, uint32_t serial);
+std::string client_user_data(const std::array<uint8_t, 16> & participant_guid, uint32_t serial);
+
+/// The value of `key` in user data made of "key=value;" pairs; nothing when it has none.
+std::optional<std::string> user_data_value(const std::string & user_data, const std::string & key);
 
 }  // namespace rmw_dds
 
