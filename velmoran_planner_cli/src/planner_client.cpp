@@ -92,6 +92,18 @@ PlannerClient::PlannerClient(
   deadline_ = CommandWait::Clock::now() + limit;
 }
 
+std::string PlannerClient::goalIdText(const rclcpp_action::GoalUUID & goal_id)
+{
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(2 * goal_id.size());
+  for (const auto byte : goal_id) {
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 0x0f];
+  }
+  return text;
+}
+
 int PlannerClient::run()
 {
   switch (request_.verb) {
@@ -219,7 +231,7 @@ int PlannerClient::send()
     out_ << "Goal was rejected." << std::endl;
     return 1;
   }
-  out_ << "Goal accepted with ID: " << rclcpp_action::to_string(handle->get_goal_id()) << std::endl;
+  out_ << "Goal accepted with ID: " << goalIdText(handle->get_goal_id()) << std::endl;
 
   // Prints the feedback that came; true once the result is there.
   const auto drain = [this, &events]() {

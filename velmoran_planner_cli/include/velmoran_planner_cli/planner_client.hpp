@@ -26,6 +26,10 @@ public:
 
   int run();
 
+  /// A goal id as the `ros2` tools print it: 32 lower-case hex digits, two per byte.
+  /// (rclcpp_action::to_string drops the leading zero of a byte below 0x10.)
+  static std::string goalIdText(const rclcpp_action::GoalUUID & goal_id);
+
 private:
   int send();
   int cancel();
