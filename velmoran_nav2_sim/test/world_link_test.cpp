@@ -62,19 +62,49 @@ protected:
   std::shared_ptr<RecordingBase> base_;
 };
 
-TEST_F(WorldLinkTest, TheRemoteRobotAndWorldAreTheHostsExactly)
+TEST_F(WorldLinkTest, RequestsGetTheHostsExactAnswers)
 {
   SimWorld & world = SimWorld::instance();
-  const std::vector<Polygon2D> obstacles{{{1, 1}, {2, 1}, {2, 2.000000000000001}}, {{-3, 0}}};
-  world.setObstacles(obstacles);
+  world.setObstacles({{{1, 1}, {2, 1}, {2, 2.000000000000001}}, {{-3, 0}}});
   world.armFault(3, {Fault::Kind::kSlow, 0.25});
   world.armFault(4, {Fault::Kind::kAlwaysFailure, 1.0});
   const WorldLinkServer server(world, address_);
   const auto link = std::make_shared<WorldLink>(address_);
-  RemoteRobot robot(link);
 
   const std::vector<Pose2D> waypoints{{0.1, 0.2, 0.3}, {1e-7, -2.5, 3.141592653589793}};
-  EXPECT_EQ(robot.drive(waypoints, 0.35, MobileBase::Heading::kKeep), 7u);
+  struct Case
+  {
+    std::string request;
+    std::string answer;
+    std::string refusal;  ///< the host's error, which the caller gets as its own
+  };
+  const std::vector<Case> cases{
+    {world_protocol::driveRequest(waypoints, 0.35, MobileBase::Heading::kKeep), "7", ""},
+    // On one line, as every answer is.
+    {world_protocol::driveRequest(waypoints, -1.0, MobileBase::Heading::kAlongPath), "",
+     "speed -1 is negative second line"},
+    {"stop", "", ""},
+    {"status", "7 1 0 2", ""},
+    {"pose", "0.1 -2.5e-07 3.141592653589793", ""},
+    {"obstacles", "2 3 1 1 2 1 2 2.000000000000001 1 -3 0", ""},
+    {"fault 3", "slow 0.25", ""},
+    {"fault 4", "failure", ""},
+    {"fault 5", "none", ""},
+    // A forced failure fires once.
+    {"take-failure 4", "1", ""},
+    {"take-failure 4", "0", ""},
+  };
+  for (const auto & test_case : cases) {
+    if (test_case.refusal.empty()) {
+      EXPECT_EQ(link->call(test_case.request), test_case.answer) << test_case.request;
+    } else {
+      EXPECT_THAT(
+        [&]() { link->call(test_case.request); },
+        ::testing::ThrowsMessage<std::invalid_argument>(test_case.refusal))
+        << test_case.request;
+    }
+  }
+  // The accepted drive reached the base with every number as it was sent.
   ASSERT_EQ(base_->waypoints_.size(), 2u);
   for (std::size_t i = 0; i < waypoints.size(); ++i) {
     EXPECT_EQ(base_->waypoints_[i].x, waypoints[i].x);
@@ -83,8 +113,14 @@ TEST_F(WorldLinkTest, TheRemoteRobotAndWorldAreTheHostsExactly)
   }
   EXPECT_EQ(base_->speed_, 0.35);
   EXPECT_EQ(base_->heading_, MobileBase::Heading::kKeep);
-  robot.stop();
   EXPECT_EQ(base_->stops_, 1);
+
+  // The remote robot reads those answers back into the host's numbers exactly.
+  RemoteRobot robot(link);
+  EXPECT_EQ(robot.drive(waypoints, 0.35, MobileBase::Heading::kAlongPath), 7u);
+  EXPECT_EQ(base_->heading_, MobileBase::Heading::kAlongPath);
+  robot.stop();
+  EXPECT_EQ(base_->stops_, 2);
   const auto status = robot.status();
   EXPECT_EQ(status.command, 7u);
   EXPECT_TRUE(status.active);
@@ -92,27 +128,12 @@ TEST_F(WorldLinkTest, TheRemoteRobotAndWorldAreTheHostsExactly)
   EXPECT_EQ(status.waypoints_reached, 2u);
   EXPECT_EQ(robot.pose().y, -2.5e-7);
   EXPECT_EQ(robot.pose().yaw, 3.141592653589793);
-
   const auto crossed = world_protocol::parseObstacles(link->call("obstacles"));
   ASSERT_EQ(crossed.size(), 2u);
   EXPECT_EQ(crossed[0][2].y, 2.000000000000001);
   EXPECT_EQ(crossed[1].size(), 1u);
-  const auto slow = world_protocol::parseFault(link->call("fault 3"));
-  ASSERT_TRUE(slow.has_value());
-  EXPECT_EQ(slow->speed_scale, 0.25);
+  EXPECT_EQ(world_protocol::parseFault(link->call("fault 3"))->speed_scale, 0.25);
   EXPECT_FALSE(world_protocol::parseFault(link->call("fault 5")).has_value());
-  // A forced failure fires once.
-  EXPECT_EQ(link->call("take-failure 4"), "1");
-  EXPECT_EQ(link->call("take-failure 4"), "0");
-
-  // The host's refusal reaches the caller as its own, on one line.
-  try {
-    robot.drive(waypoints, -1.0, MobileBase::Heading::kAlongPath);
-    FAIL() << "a negative speed was accepted";
-  } catch (const std::invalid_argument & error) {
-    EXPECT_STREQ(error.what(), "speed -1 is negative second line");
-  }
-  EXPECT_EQ(robot.status().command, 7u);
 }
 
 TEST_F(WorldLinkTest, MalformedLinesAreRefusedNamingThem)
