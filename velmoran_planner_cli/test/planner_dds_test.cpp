@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cyclone_uris.hpp"
 #include "node/child_process.hpp"
 #include "private_network.hpp"
 
@@ -25,10 +26,7 @@ const std::map<std::string, std::string> & ddsEnvironment()
     {"ROS_DOMAIN_ID", "31"},
     {"ROS_LOCALHOST_ONLY", "1"},
     {"SPDLOG_LEVEL", "info"},
-    // A client that leaves is noticed after a second instead of Cyclone's ten.
-    {"CYCLONEDDS_URI",
-     "<CycloneDDS><Domain><Discovery><LeaseDuration>1s</LeaseDuration></Discovery></Domain>"
-     "</CycloneDDS>"}};
+    {"CYCLONEDDS_URI", embedded_ros_test::kShortLeaseUri}};
   return environment;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "child_process.hpp"
+#include "cyclone_uris.hpp"
 #include "private_network.hpp"
 #include "rclcpp/detail/domain.hpp"
 #include "rclcpp/rclcpp.hpp"
@@ -34,12 +35,7 @@ inline const std::string & network_refused()
       setenv("ROS_DOMAIN_ID", "17", 1);
       setenv("ROS_LOCALHOST_ONLY", "1", 1);
       // Naming the loopback interface here as well must not make Cyclone refuse the domain.
-      setenv(
-        "CYCLONEDDS_URI",
-        "<CycloneDDS><Domain><General><Interfaces><NetworkInterface name=\"lo\"/></Interfaces>"
-        "</General><Discovery><LeaseDuration>1s</LeaseDuration></Discovery></Domain>"
-        "</CycloneDDS>",
-        1);
+      setenv("CYCLONEDDS_URI", embedded_ros_test::kLoopbackShortLeaseUri, 1);
     }
     return error;
   }();

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "cyclone_uris.hpp"
 #include "rmw_dds/localhost_config.hpp"
 
 namespace
@@ -32,9 +33,6 @@ private:
 
 TEST(LocalhostConfig, LoopbackSettingsComeFirstAndSelectLoopbackUnlessTheUriDoes)
 {
-  const std::string lease =
-    "<CycloneDDS><Domain><Discovery><LeaseDuration>1s</LeaseDuration></Discovery></Domain>"
-    "</CycloneDDS>";
   const ConfigFile lo_file(
     "<CycloneDDS><Domain><General><Interfaces><NetworkInterface name=\"lo\" priority=\"1\"/>"
     "</Interfaces></General></Domain></CycloneDDS>");
@@ -46,12 +44,9 @@ TEST(LocalhostConfig, LoopbackSettingsComeFirstAndSelectLoopbackUnlessTheUriDoes
   };
   const Case cases[] = {
     {"no CYCLONEDDS_URI", "", true},
-    {"a URI without interfaces", lease, true},
-    {"lo by name",
-     "<CycloneDDS><Domain><General><Interfaces><NetworkInterface name=\"lo\"/>"
-     "</Interfaces></General></Domain></CycloneDDS>," +
-       lease,
-     false},
+    // The URIs the DDS tests run with.
+    {"a URI without interfaces", embedded_ros_test::kShortLeaseUri, true},
+    {"lo by name", embedded_ros_test::kLoopbackShortLeaseUri, false},
     {"127.0.0.1 by address, single quotes",
      "<CycloneDDS><Domain><General><Interfaces><NetworkInterface address='127.0.0.1' />"
      "</Interfaces></General></Domain></CycloneDDS>",
@@ -59,7 +54,8 @@ TEST(LocalhostConfig, LoopbackSettingsComeFirstAndSelectLoopbackUnlessTheUriDoes
     {"the older NetworkInterfaceAddress, abbreviated",
      "<General><NetworkInterfaceAddress>localhost</></>", false},
     {"lo in a file", "file://" + lo_file.path(), false},
-    {"lo in a file named without a scheme", lo_file.path() + "," + lease, false},
+    {"lo in a file named without a scheme",
+     lo_file.path() + "," + embedded_ros_test::kShortLeaseUri, false},
   };
   for (const Case & c : cases) {
     SCOPED_TRACE(c.name);
