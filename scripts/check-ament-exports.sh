@@ -2,8 +2,9 @@
 # Builds and installs the packages through their own CMake files the way colcon does on ROS 2
 # Humble (the ament branch), against stand-in configs of the ROS packages that offer the embedded
 # ones, then builds a small consumer package that finds them with find_package and links the
-# node's libraries and the simple action server through the exported targets. A broken export
-# (an imported target its users never get, a library an interface target does not pass on) fails.
+# node's libraries, the simple action server and the child-process library through the exported
+# targets. A broken export (an imported target its users never get, a library an interface target
+# does not pass on) fails.
 # Usage: scripts/check-ament-exports.sh [standalone build directory, built already]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -74,8 +75,8 @@ build_package() {
   echo "ament export check: $name built"
 }
 
-for package in velmoran_tools velmoran_communicator velmoran_behavior_tree velmoran_nav2_decision \
-  velmoran_planner_cli; do
+for package in velmoran_process velmoran_tools velmoran_communicator velmoran_behavior_tree \
+  velmoran_nav2_decision velmoran_planner_cli; do
   build_package "$root/$package"
 done
 build_package "$root/scripts/ament_consumer" --no-install

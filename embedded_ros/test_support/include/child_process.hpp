@@ -1,14 +1,18 @@
 #ifndef CHILD_PROCESS_HPP_
 #define CHILD_PROCESS_HPP_
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <exception>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "velmoran_process/subprocess.hpp"
 
 namespace embedded_ros_test
 {
@@ -22,31 +26,25 @@ public:
   {
     int input[2];
     int errors[2];
-    if (pipe(input) != 0) {
+    if (pipe2(input, O_CLOEXEC) != 0) {
       return;
     }
-    if (pipe(errors) != 0) {
+    if (pipe2(errors, O_CLOEXEC) != 0) {
       close(input[0]);
       close(input[1]);
       return;
     }
-    std::vector<char *> argv{const_cast<char *>(program.c_str())};
-    for (const auto & argument : arguments) {
-      argv.push_back(const_cast<char *>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(input[0], STDIN_FILENO);
-      dup2(errors[1], STDERR_FILENO);
-      close(input[1]);
-      close(errors[0]);
-      execv(program.c_str(), argv.data());
-      _exit(127);
+    velmoran_process::Subprocess::Options options;
+    options.standard_input = input[0];
+    options.standard_error = errors[1];
+    try {
+      process_.emplace(program, arguments, options);
+    } catch (const std::exception & error) {
+      log_ = error.what();
     }
     close(input[0]);
     close(errors[1]);
-    if (pid_ < 0) {
+    if (!process_) {
       close(input[1]);
       close(errors[0]);
       return;
@@ -65,17 +63,18 @@ public:
   /// Kills the child with SIGKILL, as a crash would end it: it says goodbye to nobody.
   void kill() { finish(true); }
 
-  bool started() const { return pid_ > 0; }
+  bool started() const { return process_.has_value(); }
+  /// What the child wrote to its standard error, or why it could not be started.
   const std::string & log() const { return log_; }
 
 private:
   bool finish(bool kill_it)
   {
-    if (pid_ <= 0) {
+    if (!process_) {
       return false;
     }
     if (kill_it) {
-      ::kill(pid_, SIGKILL);
+      process_->signal(SIGKILL);
     }
     close(stdin_);
     char buffer[4096];
@@ -88,13 +87,12 @@ private:
       log_.append(buffer, static_cast<size_t>(got));
     }
     close(stderr_);
-    int status = -1;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const bool clean = process_->wait().clean();
+    process_.reset();
+    return clean;
   }
 
-  pid_t pid_ = -1;
+  std::optional<velmoran_process::Subprocess> process_;
   int stdin_ = -1;
   int stderr_ = -1;
   std::string log_;

@@ -9,19 +9,13 @@
 #include <thread>
 #include <vector>
 
-#include <sys/types.h>
+#include "velmoran_process/subprocess.hpp"
 
 namespace velmoran::test
 {
 
 /// How a child process ended.
-struct ChildExit
-{
-  bool exited{false};  ///< ended by exit(); `code` is its status
-  int code{-1};
-  bool signaled{false};  ///< ended by a signal; `signal` is its number
-  int signal{0};
-};
+using ChildExit = velmoran_process::ProcessExit;
 
 /// A program started as a child process whose standard output and error are collected (merged)
 /// while it runs, so a test can wait for a line, signal it and wait for its end.
@@ -53,14 +47,13 @@ public:
 private:
   void collectOutput(int fd);
 
-  pid_t pid_{-1};
   int input_fd_{-1};
+  std::optional<velmoran_process::Subprocess> process_;
   std::thread reader_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::string output_;
   bool output_closed_{false};
-  std::optional<ChildExit> exit_;
 };
 
 }  // namespace velmoran::test

@@ -59,7 +59,7 @@ protected:
   {
     const auto status = process.waitForExit();
     ASSERT_TRUE(status) << process.output();
-    EXPECT_TRUE(status->signaled) << process.output();
+    EXPECT_TRUE(status->signaled()) << process.output();
     EXPECT_EQ(SIGABRT, status->signal) << process.output();
     const std::string output = process.output();
     const auto first = output.find(first_line);

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "velmoran_process/subprocess.hpp"
+
 namespace velmoran_nav2_sim
 {
 
@@ -21,24 +23,15 @@ namespace velmoran_nav2_sim
 class NodeProcess
 {
 public:
-  /// How the process ended.
-  struct Exit
-  {
-    /// Ended by exit(): `code` is its status. Otherwise a signal ended it: `signal`.
-    bool exited = false;
-    int code = -1;
-    int signal = 0;
-
-    /// Ended by exit() with status 0.
-    bool clean() const { return exited && code == 0; }
-    /// "exited with status 3", "was killed by signal 9 (Killed)".
-    std::string describe() const;
-  };
+  /// How the process ended: describe() gives "exited with status 3", "was killed by signal 9
+  /// (SIGKILL)".
+  using Exit = velmoran_process::ProcessExit;
 
   /// Starts `program` with `arguments` and `environment` over this process's environment. The
   /// child starts with no signal blocked, whatever this thread blocks, in a process group of its
   /// own (a Ctrl-C on the terminal reaches this process, which decides how the child ends), and
-  /// gets SIGTERM when this process dies. `on_exit` runs on a watcher thread once the child ended.
+  /// gets SIGTERM when the thread that starts it ends, with it this process. `on_exit` runs on a
+  /// watcher thread once the child ended.
   /// Throws std::runtime_error naming the program when it cannot be started.
   NodeProcess(
     const std::string & program, const std::vector<std::string> & arguments,
@@ -52,7 +45,7 @@ public:
 
   static constexpr std::chrono::milliseconds kDefaultGrace{10000};
 
-  pid_t pid() const { return pid_; }
+  pid_t pid() const { return process_.pid(); }
   /// How the child ended, if it did, without waiting.
   std::optional<Exit> exit() const;
   /// Waits until the child ended or `timeout` passed.
@@ -64,8 +57,8 @@ public:
 private:
   void watch();
 
-  pid_t pid_ = -1;
   std::function<void(const Exit &)> on_exit_;
+  velmoran_process::Subprocess process_;
   mutable std::mutex mutex_;
   mutable std::condition_variable ended_;
   std::optional<Exit> exit_;
