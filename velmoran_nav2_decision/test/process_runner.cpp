@@ -1,8 +1,6 @@
 #include "process_runner.hpp"
 
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,29 +9,35 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "velmoran_process/subprocess.hpp"
+
 namespace velmoran::test
 {
 namespace
 {
 
+/// An empty file, open for writing, removed with this object.
 class TemporaryFile
 {
 public:
   TemporaryFile()
   {
     char path_template[] = "/tmp/velmoran_process_XXXXXX";
-    const int fd = mkstemp(path_template);
-    if (fd < 0) {
+    fd_ = mkostemp(path_template, O_CLOEXEC);
+    if (fd_ < 0) {
       throw std::runtime_error("cannot create a temporary file");
     }
-    close(fd);
     path_ = path_template;
   }
-  ~TemporaryFile() { std::remove(path_.c_str()); }
+  ~TemporaryFile()
+  {
+    close(fd_);
+    std::remove(path_.c_str());
+  }
   TemporaryFile(const TemporaryFile &) = delete;
   TemporaryFile & operator=(const TemporaryFile &) = delete;
 
-  const std::string & path() const { return path_; }
+  int fd() const { return fd_; }
   std::string contents() const
   {
     std::ifstream stream(path_);
@@ -43,36 +47,9 @@ public:
   }
 
 private:
+  int fd_ = -1;
   std::string path_;
 };
-
-std::vector<std::string> changedEnvironment(const EnvironmentChanges & changes)
-{
-  std::vector<std::string> environment;
-  for (char ** entry = environ; *entry != nullptr; ++entry) {
-    const std::string text(*entry);
-    if (changes.count(text.substr(0, text.find('='))) == 0) {
-      environment.push_back(text);
-    }
-  }
-  for (const auto & [name, value] : changes) {
-    if (value) {
-      environment.push_back(name + "=" + *value);
-    }
-  }
-  return environment;
-}
-
-std::vector<char *> pointersTo(std::vector<std::string> & texts)
-{
-  std::vector<char *> pointers;
-  pointers.reserve(texts.size() + 1);
-  for (auto & text : texts) {
-    pointers.push_back(text.data());
-  }
-  pointers.push_back(nullptr);
-  return pointers;
-}
 
 }  // namespace
 
@@ -82,32 +59,13 @@ ProcessOutput runProcess(
 {
   TemporaryFile out;
   TemporaryFile err;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(
-    &actions, STDOUT_FILENO, out.path().c_str(), O_WRONLY | O_TRUNC, 0);
-  posix_spawn_file_actions_addopen(
-    &actions, STDERR_FILENO, err.path().c_str(), O_WRONLY | O_TRUNC, 0);
-
-  std::vector<std::string> argv_texts{program};
-  argv_texts.insert(argv_texts.end(), arguments.begin(), arguments.end());
-  std::vector<std::string> environment = changedEnvironment(changes);
-  std::vector<char *> argv = pointersTo(argv_texts);
-  std::vector<char *> envp = pointersTo(environment);
-
-  pid_t pid = 0;
-  const int spawn_error =
-    posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawn_error != 0) {
-    throw std::runtime_error("cannot start " + program);
-  }
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) {
-    throw std::runtime_error("cannot wait for " + program);
-  }
+  velmoran_process::Subprocess::Options options;
+  options.environment = changes;
+  options.standard_output = out.fd();
+  options.standard_error = err.fd();
+  const auto exit = velmoran_process::Subprocess(program, arguments, options).wait();
   ProcessOutput output;
-  output.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  output.exit_status = exit.exited ? exit.code : -1;
   output.out = out.contents();
   output.err = err.contents();
   return output;

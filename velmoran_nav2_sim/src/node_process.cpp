@@ -13,7 +13,7 @@ velmoran_process::Subprocess::Options childOptions(
   const std::map<std::string, std::string> & environment)
 {
   velmoran_process::Subprocess::Options options;
-  options.environment = environment;
+  options.environment.insert(environment.begin(), environment.end());
   options.own_process_group = true;
   options.parent_death_signal = SIGTERM;
   return options;

@@ -27,7 +27,8 @@ std::vector<char *> pointersTo(std::vector<std::string> & texts)
   return pointers;
 }
 
-std::vector<std::string> childEnvironment(const std::map<std::string, std::string> & changes)
+std::vector<std::string> childEnvironment(
+  const std::map<std::string, std::optional<std::string>> & changes)
 {
   std::vector<std::string> environment;
   for (char ** variable = environ; *variable != nullptr; ++variable) {
@@ -37,7 +38,9 @@ std::vector<std::string> childEnvironment(const std::map<std::string, std::strin
     }
   }
   for (const auto & [name, value] : changes) {
-    environment.push_back(name + "=" + value);
+    if (value) {
+      environment.push_back(name + "=" + *value);
+    }
   }
   return environment;
 }

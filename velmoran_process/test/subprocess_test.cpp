@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -21,6 +22,7 @@ TEST(Subprocess, TheChildGetsWhatItIsStartedWith)
 {
   // Ignored here, at its default in the child.
   const auto previous_handler = ::signal(SIGTERM, SIG_IGN);
+  setenv("VELMORAN_SUBPROCESS_TEST", "set", 1);
   const std::string group_is = "read -r _ _ _ _ group _ < /proc/$$/stat && test \"$group\" = ";
   struct Case
   {
@@ -29,6 +31,7 @@ TEST(Subprocess, TheChildGetsWhatItIsStartedWith)
     bool core_dump;
     bool started_on_an_ending_thread;
     std::string expected;
+    std::map<std::string, std::optional<std::string>> environment = {};
   };
   const Case cases[] = {
     {group_is + "$$", true, true, false, "exited with status 0"},
@@ -37,10 +40,17 @@ TEST(Subprocess, TheChildGetsWhatItIsStartedWith)
     {"kill -TERM $$; exit 4", false, true, false, "was killed by signal 15 (SIGTERM)"},
     // The parent-death signal comes when the thread that started the child ends.
     {"exec sleep 30", false, true, true, "was killed by signal 15 (SIGTERM)"},
+    {"test -z \"${VELMORAN_SUBPROCESS_TEST+set}\"",
+     false,
+     true,
+     false,
+     "exited with status 0",
+     {{"VELMORAN_SUBPROCESS_TEST", std::nullopt}}},
   };
   for (const auto & test_case : cases) {
     SCOPED_TRACE(test_case.script);
     Subprocess::Options options;
+    options.environment = test_case.environment;
     options.own_process_group = test_case.own_process_group;
     options.core_dump = test_case.core_dump;
     options.parent_death_signal = SIGTERM;
@@ -58,6 +68,7 @@ TEST(Subprocess, TheChildGetsWhatItIsStartedWith)
     EXPECT_EQ(child->poll()->describe(), test_case.expected);
     EXPECT_FALSE(child->signal(SIGKILL));
   }
+  unsetenv("VELMORAN_SUBPROCESS_TEST");
   ::signal(SIGTERM, previous_handler);
 }
 

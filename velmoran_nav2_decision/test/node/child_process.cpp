@@ -26,7 +26,7 @@ ChildProcess::ChildProcess(
     throw std::runtime_error("pipe failed");
   }
   velmoran_process::Subprocess::Options options;
-  options.environment = environment;
+  options.environment.insert(environment.begin(), environment.end());
   options.standard_input = input_fds[0];
   options.standard_output = output_fds[1];
   options.standard_error = output_fds[1];

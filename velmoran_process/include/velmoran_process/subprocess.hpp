@@ -21,8 +21,9 @@ class Subprocess
 public:
   struct Options
   {
-    /// Variables that replace or join this process's environment, which the child gets.
-    std::map<std::string, std::string> environment;
+    /// Changes to this process's environment, which the child gets: a value replaces or adds the
+    /// variable, std::nullopt removes it.
+    std::map<std::string, std::optional<std::string>> environment;
     /// Descriptors that become the child's standard input, output and error; -1 keeps this
     /// process's. Pipe ends given here are best opened with O_CLOEXEC: the child's copies are
     /// made by dup2, and no other child started meanwhile then holds them open.
