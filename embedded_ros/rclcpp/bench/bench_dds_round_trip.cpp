@@ -3,10 +3,12 @@
 //       bench_dds_peer publishes it back on "bench_pong", its subscription callback here runs;
 //   BM_ActionRoundTrip: send a Planner goal to bench_dds_peer's server, which accepts and
 //       succeeds it, and receive the result.
-// Counters "median_us" and "p99_us" hold the median and 99th percentile of the round trips, up to
-// the benchmark's thread waking on the echo. For topics, "callback_median_us" and
-// "callback_p99_us" end the round trip where the echo's callback starts on the executor's
-// thread, which is where ddsperf ends its own (in the listener that receives the pong).
+// Counters "median_us" and "p99_us" hold the median and 99th percentile of the round trips, and
+// "switches_per_round_trip" the context switches of this process's threads per round trip. A
+// topic's round trip ends where the echo's callback starts, which is where ddsperf ends its own
+// (in the listener that receives the pong). The benchmark's thread spins the executor itself, as
+// a client waiting in spin_until_future_complete does, so no thread of its own is woken by the
+// executor's.
 //
 // The run moves into a network namespace of its own with only loopback (needs root; otherwise
 // it stays on loopback with ROS_LOCALHOST_ONLY=1 in ROS_DOMAIN_ID 41 unless one is set), so
@@ -14,17 +16,15 @@
 // namespace.
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <future>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "child_process.hpp"
@@ -43,7 +43,7 @@ using Planner = velmoran_protocol::action::Planner;
 
 constexpr auto kReplyTimeout = std::chrono::seconds(5);
 
-/// This process's node, spun on a thread of its own, and the peer process it talks to.
+/// This process's node, spun by the benchmark's thread, and the peer process it talks to.
 class Session
 {
 public:
@@ -53,26 +53,15 @@ public:
     ping_ = node_->create_publisher<Payload>("bench_ping", rclcpp::QoS(10));
     pong_ = node_->create_subscription<Payload>(
       "bench_pong", rclcpp::QoS(10), [this](Payload::ConstSharedPtr message) {
-        const auto arrived = Clock::now();
-        {
-          std::lock_guard<std::mutex> lock(mutex_);
-          echo_arrived_ = arrived;
-          echoed_sequence_ = message->sequence;
-          echoed_size_ = message->data.size();
-        }
-        echoed_.notify_all();
+        echo_arrived_ = Clock::now();
+        echoed_sequence_ = message->sequence;
+        echoed_size_ = message->data.size();
       });
     planner_ = rclcpp_action::create_client<Planner>(node_, "bench_planner");
     executor_.add_node(node_);
-    spinner_ = std::thread([this]() { executor_.spin(); });
   }
 
-  ~Session()
-  {
-    executor_.cancel();
-    spinner_.join();
-    peer_.stop();
-  }
+  ~Session() { peer_.stop(); }
 
   Session(const Session &) = delete;
   Session & operator=(const Session &) = delete;
@@ -89,7 +78,7 @@ public:
     bool answered = false;
     while (!answered && Clock::now() < deadline) {
       ping_->publish(first);
-      answered = wait_for_echo(first, std::chrono::milliseconds(100));
+      answered = spin_until_echo(first, std::chrono::milliseconds(100));
     }
     if (!answered) {
       return "bench_dds_peer does not echo on bench_pong";
@@ -104,25 +93,27 @@ public:
   bool round_trip(const Payload & message)
   {
     ping_->publish(message);
-    return wait_for_echo(message, kReplyTimeout);
+    return spin_until_echo(message, kReplyTimeout);
   }
 
   /// When the callback of the last echo started.
-  Clock::time_point echo_arrived()
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return echo_arrived_;
-  }
+  Clock::time_point echo_arrived() const { return echo_arrived_; }
 
   rclcpp_action::Client<Planner> & planner() { return *planner_; }
+  rclcpp::executors::SingleThreadedExecutor & executor() { return executor_; }
 
 private:
-  bool wait_for_echo(const Payload & message, Clock::duration timeout)
+  bool spin_until_echo(const Payload & message, Clock::duration timeout)
   {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return echoed_.wait_for(lock, timeout, [&]() {
-      return echoed_sequence_ == message.sequence && echoed_size_ == message.data.size();
-    });
+    const auto deadline = Clock::now() + timeout;
+    while (echoed_sequence_ != message.sequence || echoed_size_ != message.data.size()) {
+      const auto left = deadline - Clock::now();
+      if (left <= Clock::duration::zero()) {
+        return false;
+      }
+      executor_.spin_once(left);
+    }
+    return true;
   }
 
   embedded_ros_test::ChildProcess peer_;
@@ -131,10 +122,7 @@ private:
   rclcpp::Subscription<Payload>::SharedPtr pong_;
   rclcpp_action::Client<Planner>::SharedPtr planner_;
   rclcpp::executors::SingleThreadedExecutor executor_;
-  std::thread spinner_;
 
-  std::mutex mutex_;
-  std::condition_variable echoed_;
   uint32_t echoed_sequence_ = UINT32_MAX;
   Clock::time_point echo_arrived_;
   size_t echoed_size_ = 0;
@@ -147,15 +135,24 @@ double microseconds_since(Clock::time_point start)
   return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
-void report(
-  benchmark::State & state, std::vector<double> & round_trips_us, const std::string & prefix = "")
+/// Voluntary and involuntary context switches of all of this process's threads so far.
+long context_switches()
+{
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_nvcsw + usage.ru_nivcsw;
+}
+
+void report(benchmark::State & state, std::vector<double> & round_trips_us, long switches)
 {
   if (round_trips_us.empty()) {
     return;
   }
   std::sort(round_trips_us.begin(), round_trips_us.end());
-  state.counters[prefix + "median_us"] = round_trips_us[round_trips_us.size() / 2];
-  state.counters[prefix + "p99_us"] = round_trips_us[round_trips_us.size() * 99 / 100];
+  state.counters["median_us"] = round_trips_us[round_trips_us.size() / 2];
+  state.counters["p99_us"] = round_trips_us[round_trips_us.size() * 99 / 100];
+  state.counters["switches_per_round_trip"] =
+    static_cast<double>(switches) / static_cast<double>(round_trips_us.size());
 }
 
 void BM_TopicRoundTrip(benchmark::State & state)
@@ -163,7 +160,7 @@ void BM_TopicRoundTrip(benchmark::State & state)
   Payload message;
   message.data.assign(static_cast<size_t>(state.range(0)), 0xa5);
   std::vector<double> round_trips_us;
-  std::vector<double> to_callback_us;
+  const long switches_before = context_switches();
   for (auto _ : state) {
     ++message.sequence;
     const auto start = Clock::now();
@@ -171,13 +168,12 @@ void BM_TopicRoundTrip(benchmark::State & state)
       state.SkipWithError("no echo within 5 s");
       break;
     }
-    round_trips_us.push_back(microseconds_since(start));
-    to_callback_us.push_back(
+    round_trips_us.push_back(
       std::chrono::duration<double, std::micro>(session->echo_arrived() - start).count());
   }
+  const long switches = context_switches() - switches_before;
   state.SetBytesProcessed(state.iterations() * state.range(0) * 2);
-  report(state, round_trips_us);
-  report(state, to_callback_us, "callback_");
+  report(state, round_trips_us, switches);
 }
 
 void BM_ActionRoundTrip(benchmark::State & state)
@@ -185,6 +181,7 @@ void BM_ActionRoundTrip(benchmark::State & state)
   Planner::Goal goal;
   goal.run_mode = Planner::Goal::NAVIGATION;
   std::vector<double> round_trips_us;
+  const long switches_before = context_switches();
   for (auto _ : state) {
     const auto start = Clock::now();
     auto done = std::make_shared<std::promise<rclcpp_action::ResultCode>>();
@@ -195,7 +192,9 @@ void BM_ActionRoundTrip(benchmark::State & state)
       };
     session->planner().async_send_goal(goal, options);
     auto result = done->get_future();
-    if (result.wait_for(kReplyTimeout) != std::future_status::ready) {
+    if (
+      session->executor().spin_until_future_complete(result, kReplyTimeout) !=
+      rclcpp::FutureReturnCode::SUCCESS) {
       state.SkipWithError("no result within 5 s");
       break;
     }
@@ -205,7 +204,7 @@ void BM_ActionRoundTrip(benchmark::State & state)
       break;
     }
   }
-  report(state, round_trips_us);
+  report(state, round_trips_us, context_switches() - switches_before);
 }
 
 BENCHMARK(BM_TopicRoundTrip)->Arg(64)->Arg(64 * 1024)->Unit(benchmark::kMicrosecond)->UseRealTime();
