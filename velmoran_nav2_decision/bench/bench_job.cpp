@@ -137,7 +137,7 @@ void BM_PreemptionLatency(benchmark::State & state)
   harness.resultOf(running);
   reportPercentiles(state, samples);
 }
-BENCHMARK(BM_PreemptionLatency)->UseManualTime()->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PreemptionLatency)->UseManualTime()->Iterations(1000)->Unit(benchmark::kMicrosecond);
 
 /// A tree that counts its runs and then runs until the job ends.
 constexpr const char * kHoldingTree = "<Sequence><CountRun/><Outcome outcome=\"hold\"/></Sequence>";
@@ -198,7 +198,7 @@ void BM_CancelLatency(benchmark::State & state)
     state, "Task has been cancled", rclcpp_action::ResultCode::CANCELED,
     [](JobHarness & harness, const PlannerGoalHandle::SharedPtr & job) { harness.cancel(job); });
 }
-BENCHMARK(BM_CancelLatency)->UseManualTime()->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CancelLatency)->UseManualTime()->Iterations(1000)->Unit(benchmark::kMicrosecond);
 
 void BM_StopLatency(benchmark::State & state)
 {
@@ -206,7 +206,7 @@ void BM_StopLatency(benchmark::State & state)
     state, "Task completed", rclcpp_action::ResultCode::SUCCEEDED,
     [](JobHarness & harness, const PlannerGoalHandle::SharedPtr &) { harness.requestStop(); });
 }
-BENCHMARK(BM_StopLatency)->UseManualTime()->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StopLatency)->UseManualTime()->Iterations(1000)->Unit(benchmark::kMicrosecond);
 
 void BM_EmergencyStopLatency(benchmark::State & state)
 {
@@ -257,7 +257,7 @@ void BM_EmergencyStopLatency(benchmark::State & state)
   harness.resultOf(job);
   reportPercentiles(state, samples);
 }
-BENCHMARK(BM_EmergencyStopLatency)->UseManualTime()->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EmergencyStopLatency)->UseManualTime()->Iterations(1000)->Unit(benchmark::kMicrosecond);
 
 double processCpuSeconds()
 {
