@@ -9,6 +9,9 @@
 //   BM_IdleJobCpu             CPU of the whole process while a job's tree keeps running
 //   BM_ConsecutiveJobs        resident memory over 10 000 jobs in a row
 // Each reports percentiles of its own samples as counters (microseconds, kilobytes).
+// Every latency is a chain of thread wake-ups. On a virtual machine a thread woken onto an idle
+// virtual CPU can wait milliseconds for the hypervisor (perf sched shows it as scheduling delay
+// while both CPUs are idle); `taskset -c 1` keeps the chain on one CPU, without that delay.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
