@@ -39,17 +39,24 @@ Spinner::Spinner(const std::vector<rclcpp::node_interfaces::NodeBaseInterface::S
   for (const auto & node : nodes) {
     executor_.add_node(node);
   }
-  // spin_once in a loop instead of spin: a cancel() that came before spin() would be lost.
+  // spin() sleeps until there is work, as the node's own executor does; a job's idle CPU is then
+  // the node's alone. A cancel() that comes before spin() has started is lost, so the destructor
+  // repeats it until the thread has left.
   thread_ = std::thread([this] {
     while (running_.load() && rclcpp::ok()) {
-      executor_.spin_once(std::chrono::milliseconds(10));
+      executor_.spin();
     }
+    stopped_.set_value();
   });
 }
 
 Spinner::~Spinner()
 {
   running_.store(false);
+  const std::future<void> stopped = stopped_.get_future();
+  do {
+    executor_.cancel();
+  } while (stopped.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready);
   thread_.join();
 }
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -87,6 +88,7 @@ public:
 private:
   rclcpp::executors::SingleThreadedExecutor executor_;
   std::atomic<bool> running_{true};
+  std::promise<void> stopped_;
   std::thread thread_;
 };
 
