@@ -260,7 +260,10 @@ void BM_EmergencyStopLatency(benchmark::State & state)
   harness.resultOf(job);
   reportPercentiles(state, samples);
 }
-BENCHMARK(BM_EmergencyStopLatency)->UseManualTime()->Iterations(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EmergencyStopLatency)
+  ->UseManualTime()
+  ->Iterations(1000)
+  ->Unit(benchmark::kMicrosecond);
 
 double processCpuSeconds()
 {
